@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Quorvane
+# needs. Safe to run again: packages already present are left alone.
+set -euo pipefail
+
+packages=(
+    # build
+    build-essential cmake pkg-config ccache
+    qtbase5-dev libqt5serialport5-dev libqt5sql5-psql libqt5svg5-dev
+    qttools5-dev-tools qttools5-dev libqwt-qt5-dev libxlsxwriter-dev
+    # the panel asks for Arial; Liberation Sans has its metrics
+    fonts-liberation
+    # the reading store and its tests
+    postgresql postgresql-client
+    # help file
+    fp-utils
+    # fuzzing the frame decoder
+    clang libclang-rt-14-dev
+    # export and print tests
+    python3-openpyxl cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+# Service start-up inside package scripts is not wanted: the tests start
+# their own throwaway servers.
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,51 @@
+#include "tests/common/TestRegistry.h"
+
+#include <QApplication>
+#include <QObject>
+#include <QTest>
+#include <QVector>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+struct Entry
+{
+    QByteArray name;
+    TestRegistry::Factory factory;
+};
+
+QVector<Entry> &entries()
+{
+    static QVector<Entry> list;
+    return list;
+}
+}
+
+bool TestRegistry::add(const char *name, Factory factory)
+{
+    entries().append({QByteArray(name), std::move(factory)});
+    return true;
+}
+
+int TestRegistry::runAll(int argc, char *argv[])
+{
+    // Static registration runs in link order; sort so a run is repeatable.
+    std::sort(entries().begin(), entries().end(),
+              [](const Entry &a, const Entry &b) { return a.name < b.name; });
+    int failed = 0;
+    for (const Entry &entry : entries()) {
+        QObject *test = entry.factory();
+        failed += QTest::qExec(test, argc, argv);
+        delete test;
+    }
+    return failed == 0 ? 0 : 1;
+}
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return TestRegistry::runAll(argc, argv);
+}
