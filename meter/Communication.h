@@ -21,7 +21,7 @@ public:
     // While no frame is taken, the receive buffer never holds more bytes than
     // this (about two seconds of the meter's stream); trimming keeps what the
     // next takeLatestFrame() needs.
-    static const int receiveBufferLimit = 4096;
+    static constexpr int receiveBufferLimit = 4096;
 
     explicit Communication(QObject *parent = nullptr);
     ~Communication() override;
