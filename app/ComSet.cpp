@@ -1,6 +1,7 @@
 #include "app/ComSet.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -34,6 +35,9 @@ ComSet::ComSet(QWidget *parent)
     // Devices such as a simulator's pseudo-terminal or a /dev/serial/by-id
     // link are not enumerated, so the user may type a path.
     comBox->setEditable(true);
+    // Device paths are case-sensitive: Enter must not turn a typed
+    // "/dev/TTYS0" into the listed "ttyS0".
+    comBox->completer()->setCaseSensitivity(Qt::CaseSensitive);
     comBox->setFixedWidth(MinimumBoxWidth);
     okButton->setFixedSize(70, 30);
     cancelButton->setFixedSize(70, 30);

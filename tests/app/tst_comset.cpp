@@ -78,6 +78,7 @@ void TestComSet::okEmitsTheNameAndHides_data()
     QTest::newRow("listed") << QString();
     QTest::newRow("pseudo-terminal") << QStringLiteral("pty");
     QTest::newRow("by-id link") << QStringLiteral("/dev/serial/by-id/usb-meter-if00-port0");
+    QTest::newRow("case differs from a listed name, Enter") << QStringLiteral("case");
 }
 
 void TestComSet::okEmitsTheNameAndHides()
@@ -95,14 +96,23 @@ void TestComSet::okEmitsTheNameAndHides()
     dialog.show();
     QComboBox *combo = box(dialog);
     QString expected = combo->count() > 0 ? combo->itemText(combo->count() - 1) : QString();
+    // Device paths are case-sensitive: Enter must not swap the typed text for
+    // a listed name that differs only in case.
+    const bool pressEnter = typed == QLatin1String("case");
+    if (pressEnter)
+        typed = combo->count() > 0 ? combo->itemText(0).toUpper() : QStringLiteral("/dev/TTYUSB0");
     if (typed.isEmpty()) {
         combo->setCurrentIndex(combo->count() - 1);
     } else {
         combo->lineEdit()->clear();
         QTest::keyClicks(combo->lineEdit(), typed);
+        if (pressEnter)
+            QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
         expected = typed;
     }
-    QTest::mouseClick(button(dialog, QStringLiteral("OK")), Qt::LeftButton);
+    // Enter in the box acts as "OK", the dialog's default button.
+    if (!pressEnter)
+        QTest::mouseClick(button(dialog, QStringLiteral("OK")), Qt::LeftButton);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(0).toString(), expected);
     QVERIFY(!dialog.isVisible());
