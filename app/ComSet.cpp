@@ -36,7 +36,7 @@ ComSet::ComSet(QWidget *parent)
     // link are not enumerated, so the user may type a path.
     comBox->setEditable(true);
     // Device paths are case-sensitive: Enter must not turn a typed
-    // "/dev/TTYS0" into the listed "ttyS0".
+    // "TTYS0" into a listed "ttyS0".
     comBox->completer()->setCaseSensitivity(Qt::CaseSensitive);
     comBox->setFixedWidth(MinimumBoxWidth);
     okButton->setFixedSize(70, 30);
