@@ -34,6 +34,7 @@ private slots:
     void killedConnectionIsReopenedAtOnce();
     void serverRestartMidStreamLosesAndDuplicatesNothing();
     void heldRecordsAreBounded();
+    void refusedHeldRecordIsDroppedAlone();
 
 private:
     QString sql(const QString &statement);
@@ -325,6 +326,21 @@ void TestDatabase::heldRecordsAreBounded()
              QStringLiteral("0"));
     QCOMPARE(sql("select string_agg(datavaluestr, ',' order by id) from (select * from invoice order by id limit 3) s"),
              QStringLiteral("0,1,2"));
+}
+
+void TestDatabase::refusedHeldRecordIsDroppedAlone()
+{
+    cluster.stop();
+    QVERIFY(!db->insert(record(1, base)));
+    QVERIFY(!db->insert({"DCV", "2", "V", "not a number", stamp(base)}));
+    QVERIFY(!db->insert(record(3, base)));
+    QCOMPARE(db->pendingCount(), 3);
+    QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
+    QTest::qWait(Database::reconnectIntervalMs + 100);
+    // The record the server cannot take is dropped; it blocks nothing.
+    QVERIFY(db->insert(record(4, base)));
+    QCOMPARE(db->pendingCount(), 0);
+    QCOMPARE(sql("select string_agg(datavaluestr, ',' order by id) from invoice"), QStringLiteral("1,3,4"));
 }
 
 QUORVANE_TEST(TestDatabase);
