@@ -1,0 +1,267 @@
+#include "history/HistoryData.h"
+
+#include "history/HistoryTableModel.h"
+#include "plot/Wave.h"
+
+#include <QApplication>
+#include <QDesktopWidget>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSplitter>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <qwt_plot.h>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+const int TemperatureCelsius = 10;
+const int TemperatureOther = 11;
+// Rows between two progress updates: often enough to keep the window alive,
+// rarely enough that event processing costs nothing measurable.
+const int ProgressStep = 4096;
+}
+
+HistoryData::HistoryData(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(tr("history viewing"));
+    setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+
+    const QStringList headers = {tr("Time"), tr("Data"), tr("Unit"), tr("Func")};
+    // A view over compact rows: a widget item per cell would cost far too
+    // much time and memory at a million rows.
+    table = new QTableView();
+    tableModel = new HistoryTableModel(headers, this);
+    table->setModel(tableModel);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+
+    wave = new Wave();
+    excelButton = new QPushButton(tr("Out excel"));
+    txtButton = new QPushButton(tr("Out txt"));
+    printButton = new QPushButton(tr("Print"));
+
+    splitter = new QSplitter(Qt::Horizontal, this);
+    rightPanel = new QWidget();
+    outerLayout = new QHBoxLayout();
+    buttonRow = new QHBoxLayout();
+    rightLayout = new QVBoxLayout();
+
+    for (QPushButton *button : {excelButton, txtButton, printButton}) {
+        button->setFixedSize(163, 40);
+        buttonRow->addWidget(button);
+    }
+    rightLayout->addLayout(buttonRow);
+    rightLayout->addWidget(wave);
+    rightPanel->setLayout(rightLayout);
+
+    splitter->addWidget(table);
+    splitter->addWidget(rightPanel);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    outerLayout->addWidget(splitter);
+    setLayout(outerLayout);
+
+    const QRect desktop = QApplication::desktop()->geometry();
+    resize(int(desktop.width() * 0.8), int(desktop.height() * 0.8));
+
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    // By function code; the two temperature rows hold the positive and the
+    // negative overload, signed as the stored value texts are.
+    overloadTable = {
+        {230},
+        {230},
+        {2.3, 23, 230, 1100},
+        {2.3, 23, 230, 760},
+        {230, 2.3, 23, 230, 2.3, 23, 230},
+        {2.6},
+        {230},
+        {23, 230, 2.3, 23, 230, 2.3, 23, 230},
+        {23, 230, 0, 23, 230, 2.3, 23, 60},
+        {100},
+        {1100, -22},
+        {1850, -5},
+        {230, 2300},
+        {230, 2300},
+        {23, 230},
+        {23, 230},
+        {11},
+        {11},
+    };
+    // (upper, lower) by function code and range number.
+    plotLimitTable = {
+        {{240, -240}},
+        {{240, -240}},
+        {{2.4, -2.4}, {24, -24}, {240, -240}, {1110, -1110}},
+        {{2.4, 0}, {24, 0}, {240, 0}, {770, 0}},
+        {{240, 0}, {2.4, 0}, {24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {240, 0}},
+        {{3, 0}},
+        {{240, 0}},
+        {{24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {240, 0}},
+        {{24, 0}, {240, 0}, {0, 0}, {24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {70, 0}},
+        {{110, 0}},
+        {{1110, -25}},
+        {{1900, -10}},
+        {{240, -240}, {2400, -2400}},
+        {{240, 0}, {2400, 0}},
+        {{24, -24}, {240, -240}},
+        {{24, 0}, {240, 0}},
+        {{12, -12}},
+        {{12, 0}},
+    };
+    const QStringList functionTexts = {
+        QStringLiteral("DCmV"), QStringLiteral("ACmV"), QStringLiteral("DCV"),
+        QStringLiteral("ACV"),  QStringLiteral("OHM"),  QStringLiteral("DIODE"),
+        QStringLiteral("BEEP"), QStringLiteral("CAP"),  QStringLiteral("FREQ"),
+        QStringLiteral("DUTY"), QStringLiteral("TEMP"), QStringLiteral("TEMP"),
+        QStringLiteral("DCuA"), QStringLiteral("ACuA"), QStringLiteral("DCmA"),
+        QStringLiteral("ACmA"), QStringLiteral("DCA"),  QStringLiteral("ACA"),
+    };
+    for (int code = 0; code < functionTexts.size(); ++code) {
+        if (!functionCodes.contains(functionTexts.at(code)))
+            functionCodes.insert(functionTexts.at(code), code);
+    }
+
+    connect(excelButton, &QPushButton::clicked, this, &HistoryData::slot_excel);
+    connect(txtButton, &QPushButton::clicked, this, &HistoryData::slot_txt);
+    connect(printButton, &QPushButton::clicked, this, &HistoryData::slot_print);
+}
+
+HistoryData::~HistoryData() = default;
+
+int HistoryData::functionCode(const QString &functionText, const QString &unitText) const
+{
+    if (functionText == QLatin1String("TEMP"))
+        return unitText == QString(QChar(0x2103)) ? TemperatureCelsius : TemperatureOther;
+    return functionCodes.value(functionText, 0);
+}
+
+double HistoryData::plotValue(int code, int range, const QString &valueText) const
+{
+    if (valueText.contains(QLatin1Char('L'))) {
+        const QVector<double> &overloads = overloadTable.at(code);
+        if (code == TemperatureCelsius || code == TemperatureOther)
+            return overloads.at(valueText.contains(QLatin1Char('-')) ? 1 : 0);
+        if (range >= 0 && range < overloads.size())
+            return overloads.at(range);
+        // A range the function does not have: no overload value is known, so
+        // the row is plotted at its value text like any other.
+    }
+    bool ok = false;
+    const double value = valueText.toDouble(&ok);
+    // "nan" and "inf" parse as numbers but would wreck the plot's scaling.
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+void HistoryData::applyYRange(int code, int range)
+{
+    const QVector<QPair<double, double>> &limits = plotLimitTable.at(code);
+    if (range >= 0 && range < limits.size())
+        wave->setYRange(limits.at(range).second, limits.at(range).first);
+    else
+        wave->setAxisAutoScale(QwtPlot::yLeft);
+}
+
+void HistoryData::setModel(QSqlQueryModel *model)
+{
+    if (!model || model->rowCount() == 0)
+        return;
+
+    // Read the result itself, not the model's cells: it holds every row,
+    // also those the model has not fetched yet, and skips a seek per cell.
+    QSqlQuery query = model->query();
+    if (!query.seek(0))
+        return;
+    const QSqlRecord record = query.record();
+    const int functionColumn = record.indexOf(QStringLiteral("funcstr"));
+    const int valueColumn = record.indexOf(QStringLiteral("datavaluestr"));
+    const int unitColumn = record.indexOf(QStringLiteral("unitstr"));
+    const int rangeColumn = record.indexOf(QStringLiteral("frastr"));
+    const int timeColumn = record.indexOf(QStringLiteral("create_time"));
+    const int total = query.size() > 0 ? query.size() : model->rowCount();
+
+    // Shows itself only when the rows take longer than half a second.
+    QProgressDialog progress(tr("Loading the stored readings..."), QString(), 0, total,
+                             isVisible() ? this : parentWidget());
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+
+    HistoryTableModel::Rows rows;
+    rows.reserve(total);
+    QVector<double> xs;
+    QVector<double> ys;
+    xs.reserve(total);
+    ys.reserve(total);
+    QDateTime origin;
+    qint64 originMs = 0;
+    int firstCode = 0;
+    int firstRange = 0;
+    QString lastFunction;
+    QString lastUnit;
+    int lastCode = 0;
+
+    do {
+        const QString functionText = query.value(functionColumn).toString();
+        const QString valueText = query.value(valueColumn).toString();
+        const QString unitText = query.value(unitColumn).toString();
+        const int range = query.value(rangeColumn).toInt();
+        const QDateTime time = query.value(timeColumn).toDateTime();
+
+        // Rows come in runs of one function and unit: look the code up
+        // only when they change.
+        if (xs.isEmpty() || functionText != lastFunction || unitText != lastUnit) {
+            lastFunction = functionText;
+            lastUnit = unitText;
+            lastCode = functionCode(functionText, unitText);
+        }
+        if (xs.isEmpty()) {
+            origin = time;
+            originMs = time.toMSecsSinceEpoch();
+            firstCode = lastCode;
+            firstRange = range;
+        }
+        // Whole seconds from the origin, as QDateTime::secsTo counts them.
+        xs.append(origin.isValid() && time.isValid()
+                      ? double((time.toMSecsSinceEpoch() - originMs) / 1000)
+                      : 0.0);
+        ys.append(plotValue(lastCode, range, valueText));
+        rows.append(time, valueText, unitText, functionText);
+
+        // Being modal, the progress dialog processes pending events itself.
+        if (xs.size() % ProgressStep == 0)
+            progress.setValue(qMin(xs.size(), total));
+    } while (query.next());
+
+    baseTime = origin;
+    wave->setTimeOrigin(baseTime);
+    applyYRange(firstCode, firstRange);
+    // A pan or zoom of an earlier result must not hide this one.
+    wave->setAxisAutoScale(QwtPlot::xBottom);
+    tableModel->setRows(std::move(rows));
+    wave->setPoints(std::move(xs), std::move(ys));
+    table->scrollToBottom();
+}
+
+void HistoryData::slot_excel()
+{
+}
+
+void HistoryData::slot_txt()
+{
+}
+
+void HistoryData::slot_print()
+{
+}
