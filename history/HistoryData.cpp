@@ -27,14 +27,13 @@ const int TemperatureOther = 11;
 // Rows between two progress updates: often enough to keep the window alive,
 // rarely enough that event processing costs nothing measurable.
 const int ProgressStep = 4096;
-}
+}  // namespace
 
-HistoryData::HistoryData(QWidget *parent)
-    : QDialog(parent)
+HistoryData::HistoryData(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(tr("history viewing"));
     setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
-                   | Qt::WindowCloseButtonHint);
+        | Qt::WindowCloseButtonHint);
 
     const QStringList headers = {tr("Time"), tr("Data"), tr("Unit"), tr("Func")};
     // A view over compact rows: a widget item per cell would cost far too
@@ -120,12 +119,24 @@ HistoryData::HistoryData(QWidget *parent)
         {{12, 0}},
     };
     const QStringList functionTexts = {
-        QStringLiteral("DCmV"), QStringLiteral("ACmV"), QStringLiteral("DCV"),
-        QStringLiteral("ACV"),  QStringLiteral("OHM"),  QStringLiteral("DIODE"),
-        QStringLiteral("BEEP"), QStringLiteral("CAP"),  QStringLiteral("FREQ"),
-        QStringLiteral("DUTY"), QStringLiteral("TEMP"), QStringLiteral("TEMP"),
-        QStringLiteral("DCuA"), QStringLiteral("ACuA"), QStringLiteral("DCmA"),
-        QStringLiteral("ACmA"), QStringLiteral("DCA"),  QStringLiteral("ACA"),
+        QStringLiteral("DCmV"),
+        QStringLiteral("ACmV"),
+        QStringLiteral("DCV"),
+        QStringLiteral("ACV"),
+        QStringLiteral("OHM"),
+        QStringLiteral("DIODE"),
+        QStringLiteral("BEEP"),
+        QStringLiteral("CAP"),
+        QStringLiteral("FREQ"),
+        QStringLiteral("DUTY"),
+        QStringLiteral("TEMP"),
+        QStringLiteral("TEMP"),
+        QStringLiteral("DCuA"),
+        QStringLiteral("ACuA"),
+        QStringLiteral("DCmA"),
+        QStringLiteral("ACmA"),
+        QStringLiteral("DCA"),
+        QStringLiteral("ACA"),
     };
     for (int code = 0; code < functionTexts.size(); ++code) {
         if (!functionCodes.contains(functionTexts.at(code)))
@@ -192,7 +203,7 @@ void HistoryData::setModel(QSqlQueryModel *model)
 
     // Shows itself only when the rows take longer than half a second.
     QProgressDialog progress(tr("Loading the stored readings..."), QString(), 0, total,
-                             isVisible() ? this : parentWidget());
+        isVisible() ? this : parentWidget());
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(500);
     progress.setAutoClose(false);
@@ -205,12 +216,16 @@ void HistoryData::setModel(QSqlQueryModel *model)
     xs.reserve(total);
     ys.reserve(total);
     QDateTime origin;
-    qint64 originMs = 0;
+    qint64 originSeconds = 0;
     int firstCode = 0;
     int firstRange = 0;
     QString lastFunction;
     QString lastUnit;
     int lastCode = 0;
+    // The offset from clock time to seconds since the epoch, kept for one
+    // clock hour: converting every row's local time costs a time-zone lookup.
+    qint64 offsetHour = HistoryTableModel::noTime;
+    qint64 offset = 0;
 
     do {
         const QString functionText = query.value(functionColumn).toString();
@@ -218,6 +233,11 @@ void HistoryData::setModel(QSqlQueryModel *model)
         const QString unitText = query.value(unitColumn).toString();
         const int range = query.value(rangeColumn).toInt();
         const QDateTime time = query.value(timeColumn).toDateTime();
+        const qint64 key = HistoryTableModel::timeKey(time);
+        if (key != HistoryTableModel::noTime && key / 3600 != offsetHour) {
+            offsetHour = key / 3600;
+            offset = time.toMSecsSinceEpoch() / 1000 - key;
+        }
 
         // Rows come in runs of one function and unit: look the code up
         // only when they change.
@@ -228,16 +248,16 @@ void HistoryData::setModel(QSqlQueryModel *model)
         }
         if (xs.isEmpty()) {
             origin = time;
-            originMs = time.toMSecsSinceEpoch();
+            originSeconds = key + offset;
             firstCode = lastCode;
             firstRange = range;
         }
-        // Whole seconds from the origin, as QDateTime::secsTo counts them.
-        xs.append(origin.isValid() && time.isValid()
-                      ? double((time.toMSecsSinceEpoch() - originMs) / 1000)
-                      : 0.0);
+        // Whole seconds from the origin, negative for earlier rows.
+        xs.append(origin.isValid() && key != HistoryTableModel::noTime
+                ? double(key + offset - originSeconds)
+                : 0.0);
         ys.append(plotValue(lastCode, range, valueText));
-        rows.append(time, valueText, unitText, functionText);
+        rows.append(key, valueText, unitText, functionText);
 
         // Being modal, the progress dialog processes pending events itself.
         if (xs.size() % ProgressStep == 0)

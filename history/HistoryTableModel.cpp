@@ -7,28 +7,28 @@
 #include <limits>
 #include <utility>
 
-namespace {
-const qint64 NoTime = std::numeric_limits<qint64>::min();
-const qint64 SecondsPerDay = 86400;
+const qint64 HistoryTableModel::noTime = std::numeric_limits<qint64>::min();
 
-// The wall-clock date and time as one number, without any time-zone
-// conversion: the table shows the stored clock time as it is.
-qint64 timeKey(const QDateTime &time)
-{
-    if (!time.isValid())
-        return NoTime;
-    return time.date().toJulianDay() * SecondsPerDay + time.time().msecsSinceStartOfDay() / 1000;
-}
+namespace {
+const qint64 SecondsPerDay = 86400;
 
 QString timeText(qint64 key)
 {
-    if (key == NoTime)
+    if (key == HistoryTableModel::noTime)
         return QString();
     const QDate date = QDate::fromJulianDay(key / SecondsPerDay);
     const QTime time = QTime::fromMSecsSinceStartOfDay(int(key % SecondsPerDay) * 1000);
     return date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ')
-           + time.toString(QStringLiteral("hh:mm:ss"));
+        + time.toString(QStringLiteral("hh:mm:ss"));
 }
+}  // namespace
+
+// The table shows the stored clock time as it is, so no conversion is needed.
+qint64 HistoryTableModel::timeKey(const QDateTime &time)
+{
+    if (!time.isValid())
+        return noTime;
+    return time.date().toJulianDay() * SecondsPerDay + time.time().msecsSinceStartOfDay() / 1000;
 }
 
 void HistoryTableModel::Rows::reserve(int count)
@@ -38,24 +38,29 @@ void HistoryTableModel::Rows::reserve(int count)
     values.reserve(count * 6);
 }
 
-void HistoryTableModel::Rows::append(const QDateTime &time, const QString &value,
-                                     const QString &unit, const QString &function)
+void HistoryTableModel::Rows::append(
+    qint64 time, const QString &value, const QString &unit, const QString &function)
 {
-    const Row row = {timeKey(time), quint32(values.size()), quint32(value.size()), intern(unit),
-                     intern(function)};
+    const Row row
+        = {time, quint32(values.size()), quint32(value.size()), intern(unit), intern(function)};
     values.append(value);
     rows.append(row);
 }
 
 quint32 HistoryTableModel::Rows::intern(const QString &text)
 {
+    // Neighbouring rows mostly share their texts.
+    if (!texts.isEmpty() && texts.at(int(lastText)) == text)
+        return lastText;
     const auto found = textIndex.constFind(text);
-    if (found != textIndex.constEnd())
-        return found.value();
-    const quint32 index = quint32(texts.size());
+    if (found != textIndex.constEnd()) {
+        lastText = found.value();
+        return lastText;
+    }
+    lastText = quint32(texts.size());
     texts.append(text);
-    textIndex.insert(text, index);
-    return index;
+    textIndex.insert(text, lastText);
+    return lastText;
 }
 
 HistoryTableModel::HistoryTableModel(const QStringList &headers, QObject *parent)

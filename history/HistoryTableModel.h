@@ -23,8 +23,9 @@ public:
     {
     public:
         void reserve(int count);
-        void append(const QDateTime &time, const QString &value, const QString &unit,
-                    const QString &function);
+        // time: a timeKey().
+        void append(
+            qint64 time, const QString &value, const QString &unit, const QString &function);
         int size() const { return rows.size(); }
 
     private:
@@ -34,8 +35,8 @@ public:
             qint64 time;          // local wall-clock seconds, see timeKey()
             quint32 valueOffset;  // into values
             quint32 valueLength;
-            quint32 unit;         // index into texts
-            quint32 function;     // index into texts
+            quint32 unit;      // index into texts
+            quint32 function;  // index into texts
         };
         quint32 intern(const QString &text);
 
@@ -43,7 +44,13 @@ public:
         QString values;
         QVector<QString> texts;
         QHash<QString, quint32> textIndex;
+        quint32 lastText = 0;
     };
+
+    // The wall-clock date and time as one number of seconds, without any
+    // time-zone conversion; an invalid time gives noTime.
+    static qint64 timeKey(const QDateTime &time);
+    static const qint64 noTime;
 
     explicit HistoryTableModel(const QStringList &headers, QObject *parent = nullptr);
     ~HistoryTableModel() override;
@@ -54,8 +61,8 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
+    QVariant headerData(
+        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:

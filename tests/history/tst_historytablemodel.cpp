@@ -16,8 +16,13 @@ private slots:
 };
 
 namespace {
-const QStringList Headers = {QStringLiteral("Time"), QStringLiteral("Data"), QStringLiteral("Unit"),
-                             QStringLiteral("Func")};
+const QStringList Headers = {
+    QStringLiteral("Time"), QStringLiteral("Data"), QStringLiteral("Unit"), QStringLiteral("Func")};
+
+qint64 clockKey(const QDate &date, const QTime &time)
+{
+    return HistoryTableModel::timeKey(QDateTime(date, time));
+}
 
 QStringList rowTexts(const HistoryTableModel &model, int row)
 {
@@ -26,14 +31,14 @@ QStringList rowTexts(const HistoryTableModel &model, int row)
         texts << model.data(model.index(row, column)).toString();
     return texts;
 }
-}
+}  // namespace
 
 void TestHistoryTableModel::showsFourCentredReadOnlyColumns()
 {
     HistoryTableModel model(Headers);
     HistoryTableModel::Rows rows;
-    rows.append(QDateTime(QDate(2024, 5, 1), QTime(10, 0, 0)), QStringLiteral("1.234"),
-                QStringLiteral("V"), QStringLiteral("DCV"));
+    rows.append(clockKey(QDate(2024, 5, 1), QTime(10, 0, 0)), QStringLiteral("1.234"),
+        QStringLiteral("V"), QStringLiteral("DCV"));
     model.setRows(std::move(rows));
 
     QCOMPARE(model.columnCount(), 4);
@@ -56,14 +61,21 @@ void TestHistoryTableModel::cellTexts_data()
     QTest::addColumn<QString>("function");
     QTest::addColumn<QString>("timeText");
 
-    QTest::newRow("plain") << QDateTime(QDate(2024, 5, 1), QTime(10, 0, 0)) << "1.234" << "V"
-                           << "DCV" << "2024-05-01 10:00:00";
-    QTest::newRow("negative overload, degrees")
-        << QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)) << "-0L" << QString(QChar(0x2103))
-        << "TEMP" << "2024-12-31 23:59:59";
-    QTest::newRow("fraction dropped") << QDateTime(QDate(2024, 1, 2), QTime(0, 0, 7, 900))
-                                      << "abc" << "" << "X" << "2024-01-02 00:00:07";
-    QTest::newRow("no time") << QDateTime() << "" << "mV" << "" << "";
+    QTest::newRow("plain") << QDateTime(QDate(2024, 5, 1), QTime(10, 0, 0)) << "1.234"
+                           << "V"
+                           << "DCV"
+                           << "2024-05-01 10:00:00";
+    QTest::newRow("negative overload, degrees") << QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59))
+                                                << "-0L" << QString(QChar(0x2103)) << "TEMP"
+                                                << "2024-12-31 23:59:59";
+    QTest::newRow("fraction dropped") << QDateTime(QDate(2024, 1, 2), QTime(0, 0, 7, 900)) << "abc"
+                                      << ""
+                                      << "X"
+                                      << "2024-01-02 00:00:07";
+    QTest::newRow("no time") << QDateTime() << ""
+                             << "mV"
+                             << ""
+                             << "";
 }
 
 void TestHistoryTableModel::cellTexts()
@@ -77,10 +89,10 @@ void TestHistoryTableModel::cellTexts()
     // Rows around the one checked share unit and function texts with it.
     HistoryTableModel model(Headers);
     HistoryTableModel::Rows rows;
-    rows.append(QDateTime(QDate(2020, 1, 1), QTime(0, 0)), QStringLiteral("9"), unit, function);
-    rows.append(time, value, unit, function);
-    rows.append(QDateTime(QDate(2020, 1, 1), QTime(0, 0)), QStringLiteral("77"),
-                QStringLiteral("k"), QStringLiteral("OHM"));
+    rows.append(clockKey(QDate(2020, 1, 1), QTime(0, 0)), QStringLiteral("9"), unit, function);
+    rows.append(HistoryTableModel::timeKey(time), value, unit, function);
+    rows.append(clockKey(QDate(2020, 1, 1), QTime(0, 0)), QStringLiteral("77"), QStringLiteral("k"),
+        QStringLiteral("OHM"));
     model.setRows(std::move(rows));
 
     QCOMPARE(model.rowCount(), 3);
@@ -94,20 +106,19 @@ void TestHistoryTableModel::replacesRowsInOneReset()
     HistoryTableModel model(Headers);
     HistoryTableModel::Rows first;
     for (int i = 0; i < 1000; ++i)
-        first.append(QDateTime(QDate(2024, 5, 1), QTime(0, 0).addSecs(i)), QString::number(i),
-                     QStringLiteral("V"), QStringLiteral("DCV"));
+        first.append(clockKey(QDate(2024, 5, 1), QTime(0, 0).addSecs(i)), QString::number(i),
+            QStringLiteral("V"), QStringLiteral("DCV"));
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
     model.setRows(std::move(first));
     QCOMPARE(resets.count(), 1);
     QCOMPARE(inserts.count(), 0);
     QCOMPARE(model.rowCount(), 1000);
-    QCOMPARE(rowTexts(model, 999),
-             QStringList({"2024-05-01 00:16:39", "999", "V", "DCV"}));
+    QCOMPARE(rowTexts(model, 999), QStringList({"2024-05-01 00:16:39", "999", "V", "DCV"}));
 
     HistoryTableModel::Rows second;
-    second.append(QDateTime(QDate(2025, 6, 1), QTime(8, 0)), QStringLiteral("5"),
-                  QStringLiteral("Hz"), QStringLiteral("FREQ"));
+    second.append(clockKey(QDate(2025, 6, 1), QTime(8, 0)), QStringLiteral("5"),
+        QStringLiteral("Hz"), QStringLiteral("FREQ"));
     model.setRows(std::move(second));
     QCOMPARE(resets.count(), 2);
     QCOMPARE(model.rowCount(), 1);
