@@ -13,10 +13,13 @@
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <QStringList>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <qwt_plot.h>
+
+#include <libpq-fe.h>
 
 #include <cmath>
 #include <utility>
@@ -27,6 +30,112 @@ const int TemperatureOther = 11;
 // Rows between two progress updates: often enough to keep the window alive,
 // rarely enough that event processing costs nothing measurable.
 const int ProgressStep = 4096;
+// PostgreSQL's type "timestamp without time zone".
+const Oid TimestampType = 1114;
+const qint64 SecondsPerDay = 86400;
+
+struct Columns
+{
+    int function;
+    int value;
+    int unit;
+    int range;
+    int time;
+};
+
+struct StoredRow
+{
+    QString function;
+    QString value;
+    QString unit;
+    int range = 0;
+    qint64 time = HistoryTableModel::noTime;  // a HistoryTableModel::timeKey()
+};
+
+QDateTime localTime(qint64 key)
+{
+    return QDateTime(QDate::fromJulianDay(key / SecondsPerDay),
+        QTime::fromMSecsSinceStartOfDay(int(key % SecondsPerDay) * 1000));
+}
+
+int digits(const char *text, int count)
+{
+    int number = 0;
+    for (int i = 0; i < count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        number = number * 10 + (text[i] - '0');
+    }
+    return number;
+}
+
+// The server's text of a timestamp, "yyyy-MM-dd hh:mm:ss" with perhaps a
+// fraction, read without building a date-time in the local zone. Anything
+// else (other years, "infinity") goes the way the driver reads it.
+qint64 timestampKey(const char *text, int length)
+{
+    if (length >= 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' && text[13] == ':'
+        && text[16] == ':' && (length == 19 || text[19] == '.')) {
+        const QDate date(digits(text, 4), digits(text + 5, 2), digits(text + 8, 2));
+        const int hour = digits(text + 11, 2);
+        const int minute = digits(text + 14, 2);
+        const int second = digits(text + 17, 2);
+        if (date.isValid() && QTime::isValid(hour, minute, second, 0))
+            return date.toJulianDay() * SecondsPerDay + hour * 3600 + minute * 60 + second;
+    }
+    return HistoryTableModel::timeKey(
+        QDateTime::fromString(QString::fromLatin1(text, length), Qt::ISODate));
+}
+
+// With the PostgreSQL driver the whole result sits in libpq's result set:
+// reading its texts directly saves a variant and a local date-time per
+// cell, most of the time a million rows take. False when the query is not
+// such a result, or the time column is not a plain timestamp.
+template <typename Take>
+bool readPostgresResult(const QSqlQuery &query, const Columns &columns, Take take)
+{
+    const QVariant handle = query.result()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGresult*") != 0 || query.isForwardOnly())
+        return false;
+    const PGresult *result = *static_cast<PGresult *const *>(handle.constData());
+    if (!result || PQntuples(result) != query.size() || columns.function < 0 || columns.value < 0
+        || columns.unit < 0 || columns.range < 0 || columns.time < 0
+        || PQftype(result, columns.time) != TimestampType)
+        return false;
+    const auto text = [result](int row, int column) {
+        return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
+    };
+    StoredRow row;
+    const int count = PQntuples(result);
+    for (int i = 0; i < count; ++i) {
+        row.function = text(i, columns.function);
+        row.value = text(i, columns.value);
+        row.unit = text(i, columns.unit);
+        row.range = QByteArray::fromRawData(
+            PQgetvalue(result, i, columns.range), PQgetlength(result, i, columns.range))
+                        .toInt();
+        row.time = PQgetisnull(result, i, columns.time)
+            ? HistoryTableModel::noTime
+            : timestampKey(
+                PQgetvalue(result, i, columns.time), PQgetlength(result, i, columns.time));
+        take(row);
+    }
+    return true;
+}
+
+// Any other result, through the driver's values; the query stands on row 0.
+template <typename Take> void readQuery(QSqlQuery &query, const Columns &columns, Take take)
+{
+    StoredRow row;
+    do {
+        row.function = query.value(columns.function).toString();
+        row.value = query.value(columns.value).toString();
+        row.unit = query.value(columns.unit).toString();
+        row.range = query.value(columns.range).toInt();
+        row.time = HistoryTableModel::timeKey(query.value(columns.time).toDateTime());
+        take(row);
+    } while (query.next());
+}
 }  // namespace
 
 HistoryData::HistoryData(QWidget *parent) : QDialog(parent)
@@ -194,11 +303,9 @@ void HistoryData::setModel(QSqlQueryModel *model)
     if (!query.seek(0))
         return;
     const QSqlRecord record = query.record();
-    const int functionColumn = record.indexOf(QStringLiteral("funcstr"));
-    const int valueColumn = record.indexOf(QStringLiteral("datavaluestr"));
-    const int unitColumn = record.indexOf(QStringLiteral("unitstr"));
-    const int rangeColumn = record.indexOf(QStringLiteral("frastr"));
-    const int timeColumn = record.indexOf(QStringLiteral("create_time"));
+    const Columns columns = {record.indexOf(QStringLiteral("funcstr")),
+        record.indexOf(QStringLiteral("datavaluestr")), record.indexOf(QStringLiteral("unitstr")),
+        record.indexOf(QStringLiteral("frastr")), record.indexOf(QStringLiteral("create_time"))};
     const int total = query.size() > 0 ? query.size() : model->rowCount();
 
     // Shows itself only when the rows take longer than half a second.
@@ -215,7 +322,7 @@ void HistoryData::setModel(QSqlQueryModel *model)
     QVector<double> ys;
     xs.reserve(total);
     ys.reserve(total);
-    QDateTime origin;
+    qint64 originKey = HistoryTableModel::noTime;
     qint64 originSeconds = 0;
     int firstCode = 0;
     int firstRange = 0;
@@ -227,44 +334,40 @@ void HistoryData::setModel(QSqlQueryModel *model)
     qint64 offsetHour = HistoryTableModel::noTime;
     qint64 offset = 0;
 
-    do {
-        const QString functionText = query.value(functionColumn).toString();
-        const QString valueText = query.value(valueColumn).toString();
-        const QString unitText = query.value(unitColumn).toString();
-        const int range = query.value(rangeColumn).toInt();
-        const QDateTime time = query.value(timeColumn).toDateTime();
-        const qint64 key = HistoryTableModel::timeKey(time);
+    const auto take = [&](const StoredRow &row) {
+        const qint64 key = row.time;
         if (key != HistoryTableModel::noTime && key / 3600 != offsetHour) {
             offsetHour = key / 3600;
-            offset = time.toMSecsSinceEpoch() / 1000 - key;
+            offset = localTime(key).toMSecsSinceEpoch() / 1000 - key;
         }
-
         // Rows come in runs of one function and unit: look the code up
         // only when they change.
-        if (xs.isEmpty() || functionText != lastFunction || unitText != lastUnit) {
-            lastFunction = functionText;
-            lastUnit = unitText;
-            lastCode = functionCode(functionText, unitText);
+        if (xs.isEmpty() || row.function != lastFunction || row.unit != lastUnit) {
+            lastFunction = row.function;
+            lastUnit = row.unit;
+            lastCode = functionCode(row.function, row.unit);
         }
         if (xs.isEmpty()) {
-            origin = time;
+            originKey = key;
             originSeconds = key + offset;
             firstCode = lastCode;
-            firstRange = range;
+            firstRange = row.range;
         }
         // Whole seconds from the origin, negative for earlier rows.
-        xs.append(origin.isValid() && key != HistoryTableModel::noTime
+        xs.append(originKey != HistoryTableModel::noTime && key != HistoryTableModel::noTime
                 ? double(key + offset - originSeconds)
                 : 0.0);
-        ys.append(plotValue(lastCode, range, valueText));
-        rows.append(key, valueText, unitText, functionText);
+        ys.append(plotValue(lastCode, row.range, row.value));
+        rows.append(key, row.value, row.unit, row.function);
 
         // Being modal, the progress dialog processes pending events itself.
         if (xs.size() % ProgressStep == 0)
             progress.setValue(qMin(xs.size(), total));
-    } while (query.next());
+    };
+    if (!readPostgresResult(query, columns, take))
+        readQuery(query, columns, take);
 
-    baseTime = origin;
+    baseTime = originKey == HistoryTableModel::noTime ? QDateTime() : localTime(originKey);
     wave->setTimeOrigin(baseTime);
     applyYRange(firstCode, firstRange);
     // A pan or zoom of an earlier result must not hide this one.

@@ -39,6 +39,7 @@ private slots:
     void rangeOutsideTheTable();
     void emptyResultKeepsWhatIsShown();
     void readsEveryRowAndScrollsToTheEnd();
+    void anyQueryShowsTheSame();
 
 private:
     struct Stored
@@ -435,6 +436,44 @@ void TestHistoryData::readsEveryRowAndScrollsToTheEnd()
     const QScrollBar *bar = window.tableView()->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() > 0);
     QCOMPARE(bar->value(), bar->maximum());
+}
+
+void TestHistoryData::anyQueryShowsTheSame()
+{
+    store({{"DCV", "1.5", "V", 1, "2024-05-01 10:00:00.7"},
+        {"TEMP", "-0L", Celsius, 0, "2024-05-01 09:59:59"},
+        {"ACV", "x", "V", 2, "2024-05-01 10:00:00"},
+        {"OHM", "12.5", "k", 9, "-infinity"}, {"OHM", "0L", "M", 6, "infinity"},
+        {"DCV", "2", "V", 1, "2024-05-02 00:00:01"}});
+    // Straight from the server's timestamps, and through the driver's
+    // reading of the same times as text.
+    const QStringList selects = {QStringLiteral("select * from invoice order by id"),
+        QStringLiteral("select funcstr, datavaluestr, unitstr, frastr, create_time::text as"
+                       " create_time from invoice order by id")};
+    QList<QList<QStringList>> tables;
+    QList<QVector<QPointF>> plots;
+    for (const QString &select : selects) {
+        QSqlQueryModel model;
+        model.setQuery(select, QSqlDatabase::database());
+        HistoryData window;
+        window.setModel(&model);
+        QList<QStringList> table;
+        for (int row = 0; row < window.tableView()->model()->rowCount(); ++row)
+            table << rowTexts(window.tableView(), row);
+        tables << table;
+        plots << points(window.plot());
+        QCOMPARE(originLabel(window.plot()), QStringLiteral("10:00:00"));
+        QCOMPARE(window.plot()->axisInterval(QwtPlot::yLeft).maxValue(), 24.0);
+    }
+    QCOMPARE(tables.at(0).size(), 6);
+    QCOMPARE(tables.at(0).at(0), QStringList({"2024-05-01 10:00:00", "1.5", "V", "DCV"}));
+    QCOMPARE(tables.at(0).at(3), QStringList({"", "12.5", "k", "OHM"}));
+    QCOMPARE(tables.at(0).at(4), QStringList({"", "0L", "M", "OHM"}));
+    QCOMPARE(plots.at(0),
+        QVector<QPointF>({QPointF(0, 1.5), QPointF(-1, -22), QPointF(0, 0), QPointF(0, 12.5),
+            QPointF(0, 230), QPointF(50401, 2)}));
+    QCOMPARE(tables.at(1), tables.at(0));
+    QCOMPARE(plots.at(1), plots.at(0));
 }
 
 QUORVANE_TEST(TestHistoryData);
