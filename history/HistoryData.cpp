@@ -315,6 +315,7 @@ void HistoryData::setModel(QSqlQueryModel *model)
     progress.setMinimumDuration(500);
     progress.setAutoClose(false);
     progress.setAutoReset(false);
+    progress.setValue(0);
 
     HistoryTableModel::Rows rows;
     rows.reserve(total);
