@@ -87,10 +87,11 @@ qint64 timestampKey(const char *text, int length)
         QDateTime::fromString(QString::fromLatin1(text, length), Qt::ISODate));
 }
 
-// With the PostgreSQL driver the whole result sits in libpq's result set:
-// reading its texts directly saves a variant and a local date-time per
-// cell, most of the time a million rows take. False when the query is not
-// such a result, or the time column is not a plain timestamp.
+// With the PostgreSQL driver the whole result sits in libpq's result set,
+// its texts in UTF-8 (the encoding the driver asks for). Reading them
+// directly skips a variant per cell and a local date-time per row, which
+// is most of the time a million rows take. False when the query holds no
+// such result or the time column is not a plain timestamp.
 template <typename Take>
 bool readPostgresResult(const QSqlQuery &query, const Columns &columns, Take take)
 {
