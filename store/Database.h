@@ -52,7 +52,7 @@ private:
     bool connectionBroken();
     bool reconnect();
     bool reconnectIfDue();
-    bool prepareInsert();
+    bool prepareSession();
     bool execInsert(const QStringList &values);
     bool flushPending();
 

@@ -122,13 +122,12 @@ bool PgCluster::start()
              false))
         return false;
     const QString schema = QStringLiteral(QUORVANE_SCHEMA_FILE);
-    QString output;
     if (!run(psqlPath(),
              {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
               QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
               QString::number(serverPort), QStringLiteral("-U"), QLatin1String(serverUser),
               QStringLiteral("-d"), QStringLiteral("quorvane"), QStringLiteral("-f"), schema},
-             false, &output))
+             false))
         return false;
     return true;
 }

@@ -34,6 +34,7 @@ private slots:
     void killedConnectionIsReopenedAtOnce();
     void serverRestartMidStreamLosesAndDuplicatesNothing();
     void heldRecordsAreBounded();
+    void refusedHeldRecordIsDroppedAlone();
 
 private:
     QString sql(const QString &statement);
@@ -246,17 +247,18 @@ void TestDatabase::serverDownAtOpenLeavesStoreUnused()
 
 void TestDatabase::killedConnectionIsReopenedAtOnce()
 {
+    // Waits until the store's session is gone, so the next call meets a dead
+    // connection.
+    const QString killStore = QStringLiteral(
+        "select count(pg_terminate_backend(pid, 10000)) from pg_stat_activity"
+        " where datname = 'quorvane' and pid <> pg_backend_pid()");
     QVERIFY(db->insert(record(1, base)));
-    QCOMPARE(sql("select count(pg_terminate_backend(pid)) from pg_stat_activity"
-                 " where datname = 'quorvane' and pid <> pg_backend_pid()"),
-             QStringLiteral("1"));
+    QCOMPARE(sql(killStore), QStringLiteral("1"));
     // The server is still up, so the very next insert reopens and writes.
     QVERIFY(db->insert(record(2, base)));
     QCOMPARE(db->pendingCount(), 0);
     QCOMPARE(sql("select string_agg(datavaluestr, ',' order by id) from invoice"), QStringLiteral("1,2"));
-    QCOMPARE(sql("select count(pg_terminate_backend(pid)) from pg_stat_activity"
-                 " where datname = 'quorvane' and pid <> pg_backend_pid()"),
-             QStringLiteral("1"));
+    QCOMPARE(sql(killStore), QStringLiteral("1"));
     QCOMPARE(db->query(base, base)->rowCount(), 2);
 }
 
@@ -324,6 +326,21 @@ void TestDatabase::heldRecordsAreBounded()
              QStringLiteral("0"));
     QCOMPARE(sql("select string_agg(datavaluestr, ',' order by id) from (select * from invoice order by id limit 3) s"),
              QStringLiteral("0,1,2"));
+}
+
+void TestDatabase::refusedHeldRecordIsDroppedAlone()
+{
+    cluster.stop();
+    QVERIFY(!db->insert(record(1, base)));
+    QVERIFY(!db->insert({"DCV", "2", "V", "not a number", stamp(base)}));
+    QVERIFY(!db->insert(record(3, base)));
+    QCOMPARE(db->pendingCount(), 3);
+    QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
+    QTest::qWait(Database::reconnectIntervalMs + 100);
+    // The record the server cannot take is dropped; it blocks nothing.
+    QVERIFY(db->insert(record(4, base)));
+    QCOMPARE(db->pendingCount(), 0);
+    QCOMPARE(sql("select string_agg(datavaluestr, ',' order by id) from invoice"), QStringLiteral("1,3,4"));
 }
 
 QUORVANE_TEST(TestDatabase);
