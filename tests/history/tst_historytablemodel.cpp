@@ -10,8 +10,6 @@ class TestHistoryTableModel : public QObject
     Q_OBJECT
 private slots:
     void showsFourCentredReadOnlyColumns();
-    void cellTexts_data();
-    void cellTexts();
     void replacesRowsInOneReset();
 };
 
@@ -51,54 +49,6 @@ void TestHistoryTableModel::showsFourCentredReadOnlyColumns()
     QCOMPARE(model.headerData(0, Qt::Vertical).toInt(), 1);
     QVERIFY(!model.data(model.index(1, 0)).isValid());
     QVERIFY(!model.data(model.index(0, 4)).isValid());
-}
-
-void TestHistoryTableModel::cellTexts_data()
-{
-    QTest::addColumn<QDateTime>("time");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("unit");
-    QTest::addColumn<QString>("function");
-    QTest::addColumn<QString>("timeText");
-
-    QTest::newRow("plain") << QDateTime(QDate(2024, 5, 1), QTime(10, 0, 0)) << "1.234"
-                           << "V"
-                           << "DCV"
-                           << "2024-05-01 10:00:00";
-    QTest::newRow("negative overload, degrees") << QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59))
-                                                << "-0L" << QString(QChar(0x2103)) << "TEMP"
-                                                << "2024-12-31 23:59:59";
-    QTest::newRow("fraction dropped") << QDateTime(QDate(2024, 1, 2), QTime(0, 0, 7, 900)) << "abc"
-                                      << ""
-                                      << "X"
-                                      << "2024-01-02 00:00:07";
-    QTest::newRow("no time") << QDateTime() << ""
-                             << "mV"
-                             << ""
-                             << "";
-}
-
-void TestHistoryTableModel::cellTexts()
-{
-    QFETCH(QDateTime, time);
-    QFETCH(QString, value);
-    QFETCH(QString, unit);
-    QFETCH(QString, function);
-    QFETCH(QString, timeText);
-
-    // Rows around the one checked share unit and function texts with it.
-    HistoryTableModel model(Headers);
-    HistoryTableModel::Rows rows;
-    rows.append(clockKey(QDate(2020, 1, 1), QTime(0, 0)), QStringLiteral("9"), unit, function);
-    rows.append(HistoryTableModel::timeKey(time), value, unit, function);
-    rows.append(clockKey(QDate(2020, 1, 1), QTime(0, 0)), QStringLiteral("77"), QStringLiteral("k"),
-        QStringLiteral("OHM"));
-    model.setRows(std::move(rows));
-
-    QCOMPARE(model.rowCount(), 3);
-    QCOMPARE(rowTexts(model, 1), QStringList({timeText, value, unit, function}));
-    QCOMPARE(rowTexts(model, 0), QStringList({"2020-01-01 00:00:00", "9", unit, function}));
-    QCOMPARE(rowTexts(model, 2), QStringList({"2020-01-01 00:00:00", "77", "k", "OHM"}));
 }
 
 void TestHistoryTableModel::replacesRowsInOneReset()
