@@ -1,3 +1,5 @@
+#include "meter/Communication.h"
+#include "meter/Reading.h"
 #include "tests/common/TestRegistry.h"
 #include "tools/metersim/LineNoise.h"
 #include "tools/metersim/PseudoTerminal.h"
@@ -27,6 +29,7 @@ private slots:
     void signalEndsItCleanly_data();
     void signalEndsItCleanly();
     void writesToAnExistingDevice();
+    void theProgramsLinkReadsIt();
     void refusesBadArguments_data();
     void refusesBadArguments();
 
@@ -199,6 +202,37 @@ void TestMeterSim::writesToAnExistingDevice()
     QCOMPARE(stream, expectedFrames(QStringLiteral("dc"), 4, 1));
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitCode(), 0);
+}
+
+void TestMeterSim::theProgramsLinkReadsIt()
+{
+    QProcess process;
+    const QString device = startSimulator(&process, {"--rate", "50"});
+    QVERIFY(!device.isEmpty());
+    Reading::current().reset();
+    {
+        Communication link;
+        QVERIFY(link.openPort(device, 19230));
+        QElapsedTimer clock;
+        clock.start();
+        bool decoded = false;
+        while (!decoded && clock.elapsed() < 10000) {
+            QTest::qWait(60);
+            decoded = link.takeLatestFrame();
+        }
+        QVERIFY(decoded);
+        const Reading &r = Reading::current();
+        QCOMPARE(r.functionText, QStringLiteral("DCV"));
+        QCOMPARE(r.range, 0);
+        QVERIFY(r.value > 0.5 && r.value < 2.3);
+    }
+    // The program closing its port does not end the simulator.
+    QTest::qWait(100);
+    QCOMPARE(process.state(), QProcess::Running);
+    process.terminate();
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 0);
+    Reading::current().reset();
 }
 
 void TestMeterSim::refusesBadArguments_data()
