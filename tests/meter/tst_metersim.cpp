@@ -29,6 +29,7 @@ private slots:
     void signalEndsItCleanly_data();
     void signalEndsItCleanly();
     void writesToAnExistingDevice();
+    void aDeviceThatGoesAwayEndsTheRun();
     void theProgramsLinkReadsIt();
     void refusesBadArguments_data();
     void refusesBadArguments();
@@ -202,6 +203,21 @@ void TestMeterSim::writesToAnExistingDevice()
     QCOMPARE(stream, expectedFrames(QStringLiteral("dc"), 4, 1));
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitCode(), 0);
+}
+
+void TestMeterSim::aDeviceThatGoesAwayEndsTheRun()
+{
+    PseudoTerminal line;
+    QVERIFY(line.open());
+    QProcess process;
+    QVERIFY(!startSimulator(&process, {"--device", line.slavePath(), "--rate", "50"}).isEmpty());
+    QCOMPARE(readFrom(line.masterDescriptor(), 2 * 14, 10000).size(), 2 * 14);
+    // Hanging up the far end is what an unplugged adapter looks like.
+    line.close();
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY(!process.readAllStandardError().trimmed().isEmpty());
 }
 
 void TestMeterSim::theProgramsLinkReadsIt()

@@ -96,8 +96,12 @@ void TestScenario::tourCoversEveryRangeAndIndicator()
     QSet<QPair<int, int>> values;
     QSet<QPair<int, int>> overloads;
     QSet<QString> seen;
+    QSet<int> frequencyCodes;
     for (int i = 0; i < tour.tourLength(); ++i) {
-        QVERIFY(decode(&link, tour.next()));
+        const Scenario::Frame frame = tour.next();
+        QVERIFY(decode(&link, frame));
+        if (r.functionIndex == 8 || r.functionIndex == 9)
+            frequencyCodes << frame.fields.functionCode;
         const QPair<int, int> entry(r.functionIndex, r.range);
         (r.overload ? overloads : values).insert(entry);
         const QString sign = r.negative ? QStringLiteral("-") : QStringLiteral("+");
@@ -117,6 +121,9 @@ void TestScenario::tourCoversEveryRangeAndIndicator()
     const QSet<QString> wanted = {"OL+", "OL-", "value+", "value-", "HOLD", "REL", "BAT", "MANU",
                                   "MAX", "MIN", "MAX blinking", "MIN blinking"};
     QCOMPARE(seen, wanted);
+    // Frequency and duty cycle arrive on their own code and on the voltage
+    // and current codes in frequency mode.
+    QCOMPARE(frequencyCodes, (QSet<int>{0x2, 0xB, 0xD, 0xF, 0x0}));
 }
 
 void TestScenario::tourHoldsEachState()

@@ -111,6 +111,13 @@ bool MeterSimulator::open()
         return false;
     }
     connect(serial, &QSerialPort::readyRead, serial, [this] { serial->readAll(); });
+    // A device that went away (unplugged adapter) ends the run as a failure.
+    connect(serial, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError code) {
+        if (code != QSerialPort::ResourceError)
+            return;
+        error = QStringLiteral("%1: %2").arg(settings.devicePath, serial->errorString());
+        stop();
+    });
     return true;
 }
 

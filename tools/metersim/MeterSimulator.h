@@ -61,7 +61,8 @@ public slots:
 
 signals:
     // After the last frame of --count has been taken by the reader (or a
-    // short grace time passed), or after stop().
+    // short grace time passed), after stop(), or when the device failed
+    // (errorString() then says why).
     void signal_finished();
 
 private slots:

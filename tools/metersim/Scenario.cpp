@@ -201,6 +201,19 @@ void Scenario::buildTour()
     FrameEncoder::Fields manual = plain;
     manual.autoRange = false;
     addTourState(index, range, randomCount(fullScale), manual, QStringLiteral("indicator"));
+
+    // The meter also reports frequency and duty cycle measured on the
+    // voltage and current inputs: their function code with frequency mode.
+    static const struct { int functionIndex; int range; int functionCode; } frequencyInputs[] = {
+        {8, 3, 0xB}, {8, 1, 0xD}, {8, 4, 0xF}, {9, 0, 0x0},
+    };
+    for (const auto &input : frequencyInputs) {
+        const int below = fullScaleCounts.at(input.functionIndex).at(input.range);
+        addTourState(input.functionIndex, input.range, randomCount(below), plain,
+                     QStringLiteral("frequency mode, code 0x%1").arg(input.functionCode, 0, 16));
+        tour.last().fields.functionCode = input.functionCode;
+        tour.last().fields.frequencyMode = true;
+    }
 }
 
 Scenario::Frame Scenario::nextDc()

@@ -118,5 +118,10 @@ int main(int argc, char *argv[])
     QObject::connect(&simulator, &MeterSimulator::signal_finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     simulator.start();
-    return app.exec();
+    app.exec();
+    if (!simulator.errorString().isEmpty()) {
+        err << simulator.errorString() << '\n';
+        return lineError;
+    }
+    return 0;
 }
