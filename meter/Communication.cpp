@@ -161,7 +161,9 @@ void Communication::slot_readSerial()
 
 void Communication::slot_errorOccurred(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::NoError)
+    // close() on a port that is not open reports NotOpenError, which would
+    // come straight back here; a failed open reports its error too.
+    if (error != QSerialPort::NoError && serialPort->isOpen())
         serialPort->close();
 }
 

@@ -2,7 +2,7 @@
 #include "meter/Reading.h"
 #include "tests/common/TestRegistry.h"
 #include "tools/metersim/LineNoise.h"
-#include "tools/metersim/PseudoTerminal.h"
+#include "tools/metersim/VirtualSerialPort.h"
 #include "tools/metersim/Scenario.h"
 
 #include <QCoreApplication>
@@ -194,7 +194,7 @@ void TestMeterSim::signalEndsItCleanly()
 void TestMeterSim::writesToAnExistingDevice()
 {
     // The device is the slave of a pseudo-terminal; its master is the far end.
-    PseudoTerminal line;
+    VirtualSerialPort line;
     QVERIFY(line.open());
     QProcess process;
     const QString device = startSimulator(&process, {"--device", line.slavePath(), "--count", "4", "--rate", "50"});
@@ -207,7 +207,7 @@ void TestMeterSim::writesToAnExistingDevice()
 
 void TestMeterSim::aDeviceThatGoesAwayEndsTheRun()
 {
-    PseudoTerminal line;
+    VirtualSerialPort line;
     QVERIFY(line.open());
     QProcess process;
     QVERIFY(!startSimulator(&process, {"--device", line.slavePath(), "--rate", "50"}).isEmpty());

@@ -1,7 +1,7 @@
 #include "tools/metersim/MeterSimulator.h"
 
 #include "tools/metersim/LineNoise.h"
-#include "tools/metersim/PseudoTerminal.h"
+#include "tools/metersim/VirtualSerialPort.h"
 #include "tools/metersim/Scenario.h"
 
 #include <QSerialPort>
@@ -81,7 +81,7 @@ bool MeterSimulator::open()
     if (!scenario && !checkOptions())
         return false;
     if (settings.devicePath.isEmpty()) {
-        terminal.reset(new PseudoTerminal);
+        terminal.reset(new VirtualSerialPort);
         if (!terminal->open()) {
             error = terminal->errorString();
             return false;

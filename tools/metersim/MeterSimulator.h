@@ -8,7 +8,7 @@
 #include <memory>
 
 class LineNoise;
-class PseudoTerminal;
+class VirtualSerialPort;
 class QSerialPort;
 class QSocketNotifier;
 class QTimer;
@@ -77,7 +77,7 @@ private:
     QString error;
     std::unique_ptr<Scenario> scenario;
     std::unique_ptr<LineNoise> noise;
-    std::unique_ptr<PseudoTerminal> terminal;
+    std::unique_ptr<VirtualSerialPort> terminal;
     QSerialPort *serial = nullptr;
     QSocketNotifier *masterInput = nullptr;
     QTimer *frameTimer = nullptr;

@@ -1,4 +1,4 @@
-#include "tools/metersim/PseudoTerminal.h"
+#include "tools/metersim/VirtualSerialPort.h"
 
 #include <QFile>
 
@@ -18,14 +18,14 @@ QString systemError(const QString &what)
 }
 }
 
-PseudoTerminal::PseudoTerminal() = default;
+VirtualSerialPort::VirtualSerialPort() = default;
 
-PseudoTerminal::~PseudoTerminal()
+VirtualSerialPort::~VirtualSerialPort()
 {
     close();
 }
 
-bool PseudoTerminal::open()
+bool VirtualSerialPort::open()
 {
     close();
     masterFd = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -74,7 +74,7 @@ bool PseudoTerminal::open()
     return true;
 }
 
-void PseudoTerminal::close()
+void VirtualSerialPort::close()
 {
     removeLink();
     if (slaveFd >= 0)
@@ -87,27 +87,27 @@ void PseudoTerminal::close()
     pending.clear();
 }
 
-bool PseudoTerminal::isOpen() const
+bool VirtualSerialPort::isOpen() const
 {
     return masterFd >= 0;
 }
 
-QString PseudoTerminal::slavePath() const
+QString VirtualSerialPort::slavePath() const
 {
     return slave;
 }
 
-int PseudoTerminal::masterDescriptor() const
+int VirtualSerialPort::masterDescriptor() const
 {
     return masterFd;
 }
 
-QString PseudoTerminal::errorString() const
+QString VirtualSerialPort::errorString() const
 {
     return error;
 }
 
-bool PseudoTerminal::flushPending()
+bool VirtualSerialPort::flushPending()
 {
     while (!pending.isEmpty()) {
         const ssize_t written = ::write(masterFd, pending.constData(), size_t(pending.size()));
@@ -121,7 +121,7 @@ bool PseudoTerminal::flushPending()
     return true;
 }
 
-bool PseudoTerminal::send(const QByteArray &chunk)
+bool VirtualSerialPort::send(const QByteArray &chunk)
 {
     if (masterFd < 0 || !flushPending())
         return false;
@@ -136,7 +136,7 @@ bool PseudoTerminal::send(const QByteArray &chunk)
     return true;
 }
 
-int PseudoTerminal::unreadBytes() const
+int VirtualSerialPort::unreadBytes() const
 {
     int count = 0;
     if (slaveFd < 0 || ioctl(slaveFd, FIONREAD, &count) != 0)
@@ -144,7 +144,7 @@ int PseudoTerminal::unreadBytes() const
     return count + pending.size();
 }
 
-void PseudoTerminal::discardInput()
+void VirtualSerialPort::discardInput()
 {
     char sink[256];
     if (masterFd < 0)
@@ -153,7 +153,7 @@ void PseudoTerminal::discardInput()
     }
 }
 
-bool PseudoTerminal::addLink(const QString &linkPath)
+bool VirtualSerialPort::addLink(const QString &linkPath)
 {
     if (slave.isEmpty()) {
         error = QStringLiteral("no pseudo-terminal to link to");
@@ -184,7 +184,7 @@ bool PseudoTerminal::addLink(const QString &linkPath)
     return true;
 }
 
-void PseudoTerminal::removeLink()
+void VirtualSerialPort::removeLink()
 {
     if (link.isEmpty())
         return;

@@ -1,18 +1,18 @@
-#ifndef PSEUDOTERMINAL_H
-#define PSEUDOTERMINAL_H
+#ifndef VIRTUALSERIALPORT_H
+#define VIRTUALSERIALPORT_H
 
 #include <QByteArray>
 #include <QString>
 
 // A pseudo-terminal standing in for the meter's serial port: the simulator
 // writes to the master side, the program under test opens the slave device.
-class PseudoTerminal
+class VirtualSerialPort
 {
 public:
-    PseudoTerminal();
-    ~PseudoTerminal();
-    PseudoTerminal(const PseudoTerminal &) = delete;
-    PseudoTerminal &operator=(const PseudoTerminal &) = delete;
+    VirtualSerialPort();
+    ~VirtualSerialPort();
+    VirtualSerialPort(const VirtualSerialPort &) = delete;
+    VirtualSerialPort &operator=(const VirtualSerialPort &) = delete;
 
     bool open();
     void close();

@@ -1,6 +1,6 @@
 #include "meter/FrameEncoder.h"
 #include "tests/common/TestRegistry.h"
-#include "tools/metersim/PseudoTerminal.h"
+#include "tools/metersim/VirtualSerialPort.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-class TestPseudoTerminal : public QObject
+class TestVirtualSerialPort : public QObject
 {
     Q_OBJECT
 private slots:
@@ -28,7 +28,7 @@ private:
     static QByteArray readAvailable(int fd, int wanted, int timeoutMs);
 };
 
-QByteArray TestPseudoTerminal::readAvailable(int fd, int wanted, int timeoutMs)
+QByteArray TestVirtualSerialPort::readAvailable(int fd, int wanted, int timeoutMs)
 {
     QByteArray bytes;
     QElapsedTimer clock;
@@ -45,9 +45,9 @@ QByteArray TestPseudoTerminal::readAvailable(int fd, int wanted, int timeoutMs)
     return bytes;
 }
 
-void TestPseudoTerminal::everyByteArrivesUnchanged()
+void TestVirtualSerialPort::everyByteArrivesUnchanged()
 {
-    PseudoTerminal terminal;
+    VirtualSerialPort terminal;
     QVERIFY2(terminal.open(), qPrintable(terminal.errorString()));
     struct stat info;
     QCOMPARE(stat(QFile::encodeName(terminal.slavePath()).constData(), &info), 0);
@@ -68,9 +68,9 @@ void TestPseudoTerminal::everyByteArrivesUnchanged()
     ::close(fd);
 }
 
-void TestPseudoTerminal::fullQueueDropsWholeChunksOnly()
+void TestVirtualSerialPort::fullQueueDropsWholeChunksOnly()
 {
-    PseudoTerminal terminal;
+    VirtualSerialPort terminal;
     QVERIFY(terminal.open());
     // Nobody reads: the queue fills, and sending never blocks.
     int dropped = 0;
@@ -112,9 +112,9 @@ void TestPseudoTerminal::fullQueueDropsWholeChunksOnly()
     QCOMPARE(previous, count);
 }
 
-void TestPseudoTerminal::programOutputIsDiscarded()
+void TestVirtualSerialPort::programOutputIsDiscarded()
 {
-    PseudoTerminal terminal;
+    VirtualSerialPort terminal;
     QVERIFY(terminal.open());
     const int fd = ::open(QFile::encodeName(terminal.slavePath()).constData(), O_RDWR | O_NOCTTY);
     QVERIFY(fd >= 0);
@@ -127,7 +127,7 @@ void TestPseudoTerminal::programOutputIsDiscarded()
     ::close(fd);
 }
 
-void TestPseudoTerminal::linkFollowsTheTerminal()
+void TestVirtualSerialPort::linkFollowsTheTerminal()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -135,7 +135,7 @@ void TestPseudoTerminal::linkFollowsTheTerminal()
     // A stale link from an earlier run is replaced.
     QVERIFY(QFile::link(QStringLiteral("/dev/nonexistent-meter"), link));
 
-    PseudoTerminal terminal;
+    VirtualSerialPort terminal;
     QVERIFY(terminal.open());
     QVERIFY2(terminal.addLink(link), qPrintable(terminal.errorString()));
     QCOMPARE(QFileInfo(link).symLinkTarget(), terminal.slavePath());
@@ -149,7 +149,7 @@ void TestPseudoTerminal::linkFollowsTheTerminal()
     QVERIFY(!QFileInfo::exists(link));
 }
 
-void TestPseudoTerminal::linkLeavesOtherFilesAlone()
+void TestVirtualSerialPort::linkLeavesOtherFilesAlone()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -159,7 +159,7 @@ void TestPseudoTerminal::linkLeavesOtherFilesAlone()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("keep me");
     }
-    PseudoTerminal terminal;
+    VirtualSerialPort terminal;
     QVERIFY(terminal.open());
     QVERIFY(!terminal.addLink(path));
     QVERIFY(!terminal.errorString().isEmpty());
@@ -176,5 +176,5 @@ void TestPseudoTerminal::linkLeavesOtherFilesAlone()
     QCOMPARE(QFileInfo(link).symLinkTarget(), QFileInfo(path).canonicalFilePath());
 }
 
-QUORVANE_TEST(TestPseudoTerminal);
-#include "tst_pseudoterminal.moc"
+QUORVANE_TEST(TestVirtualSerialPort);
+#include "tst_virtualserialport.moc"
