@@ -256,7 +256,7 @@ void TestMeterSim::refusesBadArguments_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::newRow("rate zero") << QStringList{"--rate", "0"} << 2;
-    QTest::newRow("rate above the line") << QStringList{"--rate", "138"} << 2;
+    QTest::newRow("rate above the line") << QStringList{"--rate", "137.36"} << 2;
     QTest::newRow("rate not a number") << QStringList{"--rate", "fast"} << 2;
     QTest::newRow("negative count") << QStringList{"--count", "-1"} << 2;
     QTest::newRow("noise above one") << QStringList{"--noise", "1.5"} << 2;

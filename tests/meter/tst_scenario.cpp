@@ -4,6 +4,7 @@
 #include "tests/common/TestRegistry.h"
 #include "tools/metersim/Scenario.h"
 
+#include <QMap>
 #include <QSet>
 #include <QTest>
 

@@ -10,7 +10,7 @@
 class LineNoise
 {
 public:
-    static const int maxBurst = 20;
+    static constexpr int maxBurst = 20;
 
     // probability: chance (0..1) that a gap between two frames carries noise.
     LineNoise(double probability, quint32 seed);

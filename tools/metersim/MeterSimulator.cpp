@@ -36,6 +36,11 @@ MeterSimulator::MeterSimulator(const Options &options, QObject *parent)
 
 MeterSimulator::~MeterSimulator() = default;
 
+QString MeterSimulator::maxRateText()
+{
+    return QString::number(std::floor(maxRate * 100.0) / 100.0, 'f', 2);
+}
+
 int MeterSimulator::defaultFramesPerState(double rate)
 {
     return qMax(2, int(std::ceil(rate * 0.3)));
@@ -44,8 +49,7 @@ int MeterSimulator::defaultFramesPerState(double rate)
 bool MeterSimulator::checkOptions()
 {
     if (!(settings.rate > 0.0 && settings.rate <= maxRate)) {
-        error = QStringLiteral("rate must be above 0 and at most %1 frames per second")
-                    .arg(maxRate, 0, 'f', 2);
+        error = QStringLiteral("rate must be above 0 and at most %1 frames per second").arg(maxRateText());
         return false;
     }
     if (settings.count < 0) {

@@ -33,8 +33,10 @@ public:
         bool verbose = false;   // describe every frame on standard error
     };
 
-    // 19230 baud, ten bits a byte on the wire, 14 bytes a frame.
+    // 19230 baud, ten bits a byte on the wire, 14 bytes a frame: 137.357...
     static constexpr double maxRate = 19230.0 / 10.0 / 14.0;
+    // The limit as shown to the user, rounded down so that it is accepted.
+    static QString maxRateText();
     static constexpr int baudRate = 19230;
 
     explicit MeterSimulator(const Options &options, QObject *parent = nullptr);

@@ -45,7 +45,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption deviceOption(QStringLiteral("device"),
         QStringLiteral("Send on this existing serial device (19230 baud, 8N1) instead."), QStringLiteral("path"));
     const QCommandLineOption rateOption(QStringLiteral("rate"),
-        QStringLiteral("Frames per second, up to %1 (default 2).").arg(MeterSimulator::maxRate, 0, 'f', 2),
+        QStringLiteral("Frames per second, up to %1 (default 2).").arg(MeterSimulator::maxRateText()),
         QStringLiteral("hz"), QStringLiteral("2"));
     const QCommandLineOption countOption(QStringLiteral("count"),
         QStringLiteral("Frames to send, 0 for no end (default 0)."), QStringLiteral("n"), QStringLiteral("0"));
