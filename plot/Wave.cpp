@@ -30,10 +30,12 @@ Wave::Wave(QWidget *parent)
     grid->attach(this);
 
     curve->setPen(QColor(0, 255, 0), 0, Qt::SolidLine);
-    // The history window may hand over a million points: drop points that
-    // land on the same pixel and clip what lies outside the canvas.
+    // The history window may hand over a million points: drop consecutive
+    // points that land on the same pixel. Polygon clipping stays off: at a
+    // million points it made a full view half again as slow and 50 MB larger,
+    // and gained nothing when zoomed in.
     curve->setPaintAttribute(QwtPlotCurve::FilterPoints, true);
-    curve->setPaintAttribute(QwtPlotCurve::ClipPolygons, true);
+    curve->setPaintAttribute(QwtPlotCurve::ClipPolygons, false);
     curve->attach(this);
 
     setAxisTitle(QwtPlot::xBottom, tr("Time"));
