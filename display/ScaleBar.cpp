@@ -2,6 +2,7 @@
 
 #include "display/Triangle.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -23,6 +24,17 @@ QPushButton *makeMark(int width, int height, QWidget *parent)
     mark->setSizePolicy(policy);
     return mark;
 }
+
+// The numbers sit in fixed 15-pixel cells. The default font of some desktops
+// is too wide for two digits there and clips "20" to "2("; shrink it just
+// enough that the widest number fits, leaving narrower fonts untouched.
+QFont numberFont(const QFont &base)
+{
+    QFont font = base;
+    while (font.pointSizeF() > 5 && QFontMetrics(font).horizontalAdvance(QStringLiteral("20")) > 15)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    return font;
+}
 }
 
 ScaleBar::ScaleBar(QWidget *parent)
@@ -40,6 +52,7 @@ ScaleBar::ScaleBar(QWidget *parent)
             label->setAlignment(Qt::AlignLeft);
             label->setFixedSize(15, 16);
             label->setStyleSheet(QLatin1String(numberStyle));
+            label->setFont(numberFont(label->font()));
             layout->addWidget(label, 1, k, 1, 2, Qt::AlignLeft);
             scaleLabels.append(label);
         }

@@ -62,6 +62,9 @@ void TestScaleBar::buildsTheMeterScale()
         numbers << label->text();
         QCOMPARE(label->maximumSize(), QSize(15, 16));
         QCOMPARE(label->styleSheet(), QStringLiteral("color: rgb(0, 255, 0);"));
+        // Two-digit numbers must not be clipped by their fixed cell.
+        QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= 15,
+                 qPrintable(label->text()));
     }
     QCOMPARE(numbers, (QStringList{"0", "5", "10", "15", "20"}));
     QCOMPARE(bar.arrow()->maximumSize(), QSize(25, 20));
