@@ -1,0 +1,158 @@
+// Exports 1,000,000 history rows (or the count given) to text and to .xlsx
+// and compares the workbook with a bare libxlsxwriter program writing the
+// same cells. Each export runs in its own process so that its peak RSS is its
+// own. Usage: bench_export [ROWS]
+
+#include "bench/BenchRows.h"
+#include "history/TextExport.h"
+#include "history/XlsxWorkbook.h"
+
+#include <QAbstractTableModel>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <sys/resource.h>
+
+namespace {
+// Like the history viewer's compact model: texts made when asked for.
+class BenchModel : public QAbstractTableModel
+{
+public:
+    explicit BenchModel(int rows)
+        : rows(rows)
+    {
+    }
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : rows;
+    }
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : 4;
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole)
+            return QVariant();
+        switch (index.column()) {
+        case 2:
+            return QStringLiteral("V");
+        case 3:
+            return QStringLiteral("DCV");
+        default:
+            char time[BenchTimeSize];
+            char value[BenchValueSize];
+            benchRow(index.row(), time, value);
+            return QString::fromLatin1(index.column() == 0 ? time : value);
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const char *const headers[] = {"Time", "Data", "Unit", "Func"};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 3)
+            return QVariant();
+        return QString::fromLatin1(headers[section]);
+    }
+
+private:
+    int rows;
+};
+
+long peakRssKb()
+{
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// One export in this process; prints "seconds peak-RSS-kB".
+int runChild(const QString &kind, int rows, const QString &path)
+{
+    BenchModel model(rows);
+    QElapsedTimer timer;
+    timer.start();
+    bool written = false;
+    if (kind == QLatin1String("text")) {
+        TextExport exporter(&model);
+        written = exporter.write(path);
+    } else {
+        XlsxWorkbook workbook(&model, {160, 80, 60, 60});
+        written = workbook.write(path, QStringLiteral("Data Record"));
+    }
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (!written)
+        return 1;
+    QTextStream(stdout) << QString::number(seconds, 'f', 3) << ' ' << peakRssKb() << '\n';
+    return 0;
+}
+
+bool measure(const QString &program, const QStringList &arguments, double *seconds, long *rssKb)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(-1) || process.exitCode() != 0)
+        return false;
+    const QStringList fields = QString::fromLatin1(process.readAllStandardOutput()).split(' ');
+    if (fields.size() != 2)
+        return false;
+    *seconds = fields.at(0).toDouble();
+    *rssKb = fields.at(1).trimmed().toLong();
+    return true;
+}
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() == 5 && arguments.at(1) == QLatin1String("--child"))
+        return runChild(arguments.at(2), arguments.at(3).toInt(), arguments.at(4));
+
+    const int rows = arguments.size() > 1 ? arguments.at(1).toInt() : 1000000;
+    QTemporaryDir dir;
+    const QString self = app.applicationFilePath();
+    const QString bare = QDir(app.applicationDirPath()).filePath(QStringLiteral("bench_xlsx_bare"));
+    QTextStream out(stdout);
+    out << "rows: " << rows << '\n';
+
+    struct Run
+    {
+        const char *name;
+        QString program;
+        QStringList arguments;
+        QString file;
+    };
+    const QString textFile = dir.filePath(QStringLiteral("export.txt"));
+    const QString xlsxFile = dir.filePath(QStringLiteral("export.xlsx"));
+    const QString bareFile = dir.filePath(QStringLiteral("bare.xlsx"));
+    const QVector<Run> runs{
+        {"text export", self, {"--child", "text", QString::number(rows), textFile}, textFile},
+        {"xlsx export", self, {"--child", "xlsx", QString::number(rows), xlsxFile}, xlsxFile},
+        {"bare libxlsxwriter", bare, {QString::number(rows), bareFile}, bareFile},
+    };
+    double xlsxSeconds = 0;
+    double bareSeconds = 0;
+    for (const Run &run : runs) {
+        double seconds = 0;
+        long rss = 0;
+        if (!measure(run.program, run.arguments, &seconds, &rss)) {
+            out << run.name << ": failed\n";
+            return 1;
+        }
+        out << qSetFieldWidth(20) << Qt::left << run.name << qSetFieldWidth(0) << QString::number(seconds, 'f', 3)
+            << " s   peak RSS " << QString::number(rss / 1024.0, 'f', 1) << " MB   file "
+            << QString::number(QFileInfo(run.file).size() / 1048576.0, 'f', 1) << " MB\n";
+        if (run.file == xlsxFile)
+            xlsxSeconds = seconds;
+        if (run.file == bareFile)
+            bareSeconds = seconds;
+        out.flush();
+    }
+    out << "xlsx export / bare: " << QString::number(xlsxSeconds / bareSeconds, 'f', 2) << '\n';
+    return 0;
+}
