@@ -37,6 +37,14 @@ QPageLayout TablePrinter::defaultPageLayout()
                        QPageLayout::Millimeter);
 }
 
+QPageLayout TablePrinter::defaultPrinterPageLayout()
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return defaultPageLayout();
+    return QPrinter(info, QPrinter::HighResolution).pageLayout();
+}
+
 QString TablePrinter::defaultPrinterName()
 {
     return QPrinterInfo::defaultPrinterName();
@@ -144,8 +152,7 @@ bool TablePrinter::printOnDefaultPrinter(const QString &title)
     // Pages are laid out on the default printer's paper and margins, kept as
     // PDF (what the print system takes from every program) and then queued,
     // so whether the job was accepted is known rather than assumed.
-    QPrinter printer(info, QPrinter::HighResolution);
-    const QPageLayout layout = printer.pageLayout();
+    const QPageLayout layout = QPrinter(info, QPrinter::HighResolution).pageLayout();
     QTemporaryFile pages(QDir::temp().filePath(QStringLiteral("quorvane-print-XXXXXX.pdf")));
     if (!pages.open())
         return fail(Failure::Render, tr("The pages could not be rendered: %1").arg(pages.errorString()));

@@ -35,6 +35,8 @@ public:
     QString jobId() const;
 
     static QPageLayout defaultPageLayout();
+    // The default printer's paper and margins; defaultPageLayout() without one.
+    static QPageLayout defaultPrinterPageLayout();
     static QString defaultPrinterName();
     // Queues one printable file (PDF, PostScript, text) on a printer; the
     // print system's job id goes to jobId.

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -38,10 +39,11 @@ int XlsxWorkbook::characterWidth(int pixels)
 bool XlsxWorkbook::write(const QString &path, const QString &title)
 {
     lastError.clear();
-    const QFileInfo target(path);
+    // A link is followed, so the file it names is replaced, not the link.
+    const QFileInfo target(QFileInfo(path).exists() ? QFileInfo(path).canonicalFilePath() : path);
     // A device or pipe cannot be replaced by renaming; write straight into it.
     if (target.exists() && !target.isFile() && !target.isDir())
-        return writeFile(path, path, title);
+        return writeFile(target.filePath(), path, title);
 
     // The workbook goes to a temporary file beside the target and replaces it
     // only once complete, so a failed save leaves an existing file intact.
@@ -49,12 +51,19 @@ bool XlsxWorkbook::write(const QString &path, const QString &title)
     if (!temporary.open())
         return fail(tr("The file %1 could not be written: %2").arg(path, temporary.errorString()));
     temporary.close();
-    if (target.exists())
-        temporary.setPermissions(QFile::permissions(path));
+    // The temporary file is private; the workbook gets the permissions of the
+    // file it replaces, or those a newly created file would get.
+    if (target.exists()) {
+        temporary.setPermissions(QFile::permissions(target.filePath()));
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        ::chmod(QFile::encodeName(temporary.fileName()).constData(), 0666 & ~mask);
+    }
     if (!writeFile(temporary.fileName(), path, title))
         return false;
     if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
-                    QFile::encodeName(path).constData()) != 0) {
+                    QFile::encodeName(target.filePath()).constData()) != 0) {
         return fail(tr("The file %1 could not be written: %2")
                         .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     }

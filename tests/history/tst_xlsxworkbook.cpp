@@ -50,6 +50,7 @@ private slots:
     void unwritableTargetIsAnError_data();
     void unwritableTargetIsAnError();
     void failedSaveKeepsExistingFile();
+    void replacedFileKeepsPermissionsAndLinks();
 
 private:
     QString check(const QString &workbook, const QString &title, const QList<QStringList> &rows,
@@ -211,6 +212,33 @@ void TestXlsxWorkbook::failedSaveKeepsExistingFile()
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), QByteArray("previous workbook"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"table.xlsx"});
+}
+
+void TestXlsxWorkbook::replacedFileKeepsPermissionsAndLinks()
+{
+    QTemporaryDir dir;
+    XlsxWorkbook workbook(tableModel({{"a", "b", "c", "d"}}, this), {60, 60, 60, 60});
+    const mode_t mask = umask(022);
+    const QString fresh = dir.filePath("fresh.xlsx");
+    const bool freshWritten = workbook.write(fresh, "T");
+    umask(mask);
+    QVERIFY(freshWritten);
+    struct stat info;
+    QVERIFY(stat(QFile::encodeName(fresh).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 0777, mode_t(0644));
+
+    const QString kept = dir.filePath("kept.xlsx");
+    QFile old(kept);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.close();
+    QVERIFY(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QString link = dir.filePath("link.xlsx");
+    QVERIFY(QFile::link(kept, link));
+    QVERIFY(workbook.write(link, "T"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(QFileInfo(kept).size() > 1000);
+    QVERIFY(stat(QFile::encodeName(kept).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 0777, mode_t(0640));
 }
 
 QUORVANE_TEST(TestXlsxWorkbook);
