@@ -12,8 +12,8 @@ packages=(
     fonts-liberation
     # the reading store and its tests
     postgresql postgresql-client
-    # help file
-    fp-utils
+    # help file: compiler, and the desktop handler look-up and opener
+    fp-utils xdg-utils
     # fuzzing the frame decoder
     clang libclang-rt-14-dev
     # export and print tests

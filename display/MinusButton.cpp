@@ -1,0 +1,26 @@
+#include "display/MinusButton.h"
+
+#include <QFont>
+
+const char *const MinusButton::LitStyle = "background-color: rgb(0, 255, 0);";
+const char *const MinusButton::DarkStyle = "background-color: black";
+
+MinusButton::MinusButton(const QString &text, QWidget *parent)
+    : QPushButton(text, parent)
+{
+    setStyleSheet(QLatin1String(LitStyle));
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(24);
+    font.setWeight(QFont::Bold);
+    setFont(font);
+    setFixedSize(50, 10);
+}
+
+MinusButton::~MinusButton() = default;
+
+void MinusButton::setLight(bool on)
+{
+    const QLatin1String style(on ? LitStyle : DarkStyle);
+    if (styleSheet() != style)
+        setStyleSheet(style);
+}

@@ -1,0 +1,392 @@
+#include "history/HistoryData.h"
+
+#include "history/HistoryTableModel.h"
+#include "plot/Wave.h"
+
+#include <QApplication>
+#include <QDesktopWidget>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSplitter>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QSqlResult>
+#include <QStringList>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <qwt_plot.h>
+
+#include <libpq-fe.h>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+const int TemperatureCelsius = 10;
+const int TemperatureOther = 11;
+// Rows between two progress updates: often enough to keep the window alive,
+// rarely enough that event processing costs nothing measurable.
+const int ProgressStep = 4096;
+// PostgreSQL's type "timestamp without time zone".
+const Oid TimestampType = 1114;
+const qint64 SecondsPerDay = 86400;
+
+struct Columns
+{
+    int function;
+    int value;
+    int unit;
+    int range;
+    int time;
+};
+
+struct StoredRow
+{
+    QString function;
+    QString value;
+    QString unit;
+    int range = 0;
+    qint64 time = HistoryTableModel::noTime;  // a HistoryTableModel::timeKey()
+};
+
+QDateTime localTime(qint64 key)
+{
+    return QDateTime(QDate::fromJulianDay(key / SecondsPerDay),
+        QTime::fromMSecsSinceStartOfDay(int(key % SecondsPerDay) * 1000));
+}
+
+int digits(const char *text, int count)
+{
+    int number = 0;
+    for (int i = 0; i < count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        number = number * 10 + (text[i] - '0');
+    }
+    return number;
+}
+
+// The server's text of a timestamp, "yyyy-MM-dd hh:mm:ss" with perhaps a
+// fraction, read without building a date-time in the local zone. Anything
+// else (other years, "infinity") goes the way the driver reads it.
+qint64 timestampKey(const char *text, int length)
+{
+    if (length >= 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' && text[13] == ':'
+        && text[16] == ':' && (length == 19 || text[19] == '.')) {
+        const QDate date(digits(text, 4), digits(text + 5, 2), digits(text + 8, 2));
+        const int hour = digits(text + 11, 2);
+        const int minute = digits(text + 14, 2);
+        const int second = digits(text + 17, 2);
+        if (date.isValid() && QTime::isValid(hour, minute, second, 0))
+            return date.toJulianDay() * SecondsPerDay + hour * 3600 + minute * 60 + second;
+    }
+    return HistoryTableModel::timeKey(
+        QDateTime::fromString(QString::fromLatin1(text, length), Qt::ISODate));
+}
+
+// With the PostgreSQL driver the whole result sits in libpq's result set,
+// its texts in UTF-8 (the encoding the driver asks for). Reading them
+// directly skips a variant per cell and a local date-time per row, which
+// is most of the time a million rows take. False when the query holds no
+// such result or the time column is not a plain timestamp.
+template <typename Take>
+bool readPostgresResult(const QSqlQuery &query, const Columns &columns, Take take)
+{
+    const QVariant handle = query.result()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGresult*") != 0 || query.isForwardOnly())
+        return false;
+    const PGresult *result = *static_cast<PGresult *const *>(handle.constData());
+    if (!result || PQntuples(result) != query.size() || columns.function < 0 || columns.value < 0
+        || columns.unit < 0 || columns.range < 0 || columns.time < 0
+        || PQftype(result, columns.time) != TimestampType)
+        return false;
+    const auto text = [result](int row, int column) {
+        return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
+    };
+    StoredRow row;
+    const int count = PQntuples(result);
+    for (int i = 0; i < count; ++i) {
+        row.function = text(i, columns.function);
+        row.value = text(i, columns.value);
+        row.unit = text(i, columns.unit);
+        row.range = QByteArray::fromRawData(
+            PQgetvalue(result, i, columns.range), PQgetlength(result, i, columns.range))
+                        .toInt();
+        row.time = PQgetisnull(result, i, columns.time)
+            ? HistoryTableModel::noTime
+            : timestampKey(
+                PQgetvalue(result, i, columns.time), PQgetlength(result, i, columns.time));
+        take(row);
+    }
+    return true;
+}
+
+// Any other result, through the driver's values; the query stands on row 0.
+template <typename Take> void readQuery(QSqlQuery &query, const Columns &columns, Take take)
+{
+    StoredRow row;
+    do {
+        row.function = query.value(columns.function).toString();
+        row.value = query.value(columns.value).toString();
+        row.unit = query.value(columns.unit).toString();
+        row.range = query.value(columns.range).toInt();
+        row.time = HistoryTableModel::timeKey(query.value(columns.time).toDateTime());
+        take(row);
+    } while (query.next());
+}
+}  // namespace
+
+HistoryData::HistoryData(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(tr("history viewing"));
+    setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+        | Qt::WindowCloseButtonHint);
+
+    const QStringList headers = {tr("Time"), tr("Data"), tr("Unit"), tr("Func")};
+    // A view over compact rows: a widget item per cell would cost far too
+    // much time and memory at a million rows.
+    table = new QTableView();
+    tableModel = new HistoryTableModel(headers, this);
+    table->setModel(tableModel);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+
+    wave = new Wave();
+    excelButton = new QPushButton(tr("Out excel"));
+    txtButton = new QPushButton(tr("Out txt"));
+    printButton = new QPushButton(tr("Print"));
+
+    splitter = new QSplitter(Qt::Horizontal, this);
+    rightPanel = new QWidget();
+    outerLayout = new QHBoxLayout();
+    buttonRow = new QHBoxLayout();
+    rightLayout = new QVBoxLayout();
+
+    for (QPushButton *button : {excelButton, txtButton, printButton}) {
+        button->setFixedSize(163, 40);
+        buttonRow->addWidget(button);
+    }
+    rightLayout->addLayout(buttonRow);
+    rightLayout->addWidget(wave);
+    rightPanel->setLayout(rightLayout);
+
+    splitter->addWidget(table);
+    splitter->addWidget(rightPanel);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    outerLayout->addWidget(splitter);
+    setLayout(outerLayout);
+
+    const QRect desktop = QApplication::desktop()->geometry();
+    resize(int(desktop.width() * 0.8), int(desktop.height() * 0.8));
+
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    // By function code; the two temperature rows hold the positive and the
+    // negative overload, signed as the stored value texts are.
+    overloadTable = {
+        {230},
+        {230},
+        {2.3, 23, 230, 1100},
+        {2.3, 23, 230, 760},
+        {230, 2.3, 23, 230, 2.3, 23, 230},
+        {2.6},
+        {230},
+        {23, 230, 2.3, 23, 230, 2.3, 23, 230},
+        {23, 230, 0, 23, 230, 2.3, 23, 60},
+        {100},
+        {1100, -22},
+        {1850, -5},
+        {230, 2300},
+        {230, 2300},
+        {23, 230},
+        {23, 230},
+        {11},
+        {11},
+    };
+    // (upper, lower) by function code and range number.
+    plotLimitTable = {
+        {{240, -240}},
+        {{240, -240}},
+        {{2.4, -2.4}, {24, -24}, {240, -240}, {1110, -1110}},
+        {{2.4, 0}, {24, 0}, {240, 0}, {770, 0}},
+        {{240, 0}, {2.4, 0}, {24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {240, 0}},
+        {{3, 0}},
+        {{240, 0}},
+        {{24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {240, 0}},
+        {{24, 0}, {240, 0}, {0, 0}, {24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {70, 0}},
+        {{110, 0}},
+        {{1110, -25}},
+        {{1900, -10}},
+        {{240, -240}, {2400, -2400}},
+        {{240, 0}, {2400, 0}},
+        {{24, -24}, {240, -240}},
+        {{24, 0}, {240, 0}},
+        {{12, -12}},
+        {{12, 0}},
+    };
+    const QStringList functionTexts = {
+        QStringLiteral("DCmV"),
+        QStringLiteral("ACmV"),
+        QStringLiteral("DCV"),
+        QStringLiteral("ACV"),
+        QStringLiteral("OHM"),
+        QStringLiteral("DIODE"),
+        QStringLiteral("BEEP"),
+        QStringLiteral("CAP"),
+        QStringLiteral("FREQ"),
+        QStringLiteral("DUTY"),
+        QStringLiteral("TEMP"),
+        QStringLiteral("TEMP"),
+        QStringLiteral("DCuA"),
+        QStringLiteral("ACuA"),
+        QStringLiteral("DCmA"),
+        QStringLiteral("ACmA"),
+        QStringLiteral("DCA"),
+        QStringLiteral("ACA"),
+    };
+    for (int code = 0; code < functionTexts.size(); ++code) {
+        if (!functionCodes.contains(functionTexts.at(code)))
+            functionCodes.insert(functionTexts.at(code), code);
+    }
+
+    connect(excelButton, &QPushButton::clicked, this, &HistoryData::slot_excel);
+    connect(txtButton, &QPushButton::clicked, this, &HistoryData::slot_txt);
+    connect(printButton, &QPushButton::clicked, this, &HistoryData::slot_print);
+}
+
+HistoryData::~HistoryData() = default;
+
+int HistoryData::functionCode(const QString &functionText, const QString &unitText) const
+{
+    if (functionText == QLatin1String("TEMP"))
+        return unitText == QString(QChar(0x2103)) ? TemperatureCelsius : TemperatureOther;
+    return functionCodes.value(functionText, 0);
+}
+
+double HistoryData::plotValue(int code, int range, const QString &valueText) const
+{
+    if (valueText.contains(QLatin1Char('L'))) {
+        const QVector<double> &overloads = overloadTable.at(code);
+        if (code == TemperatureCelsius || code == TemperatureOther)
+            return overloads.at(valueText.contains(QLatin1Char('-')) ? 1 : 0);
+        if (range >= 0 && range < overloads.size())
+            return overloads.at(range);
+        // A range the function does not have: no overload value is known, so
+        // the row is plotted at its value text like any other.
+    }
+    bool ok = false;
+    const double value = valueText.toDouble(&ok);
+    // "nan" and "inf" parse as numbers but would wreck the plot's scaling.
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+void HistoryData::applyYRange(int code, int range)
+{
+    const QVector<QPair<double, double>> &limits = plotLimitTable.at(code);
+    if (range >= 0 && range < limits.size())
+        wave->setYRange(limits.at(range).second, limits.at(range).first);
+    else
+        wave->setAxisAutoScale(QwtPlot::yLeft);
+}
+
+void HistoryData::setModel(QSqlQueryModel *model)
+{
+    if (!model || model->rowCount() == 0)
+        return;
+
+    // Read the result itself, not the model's cells: it holds every row,
+    // also those the model has not fetched yet, and skips a seek per cell.
+    QSqlQuery query = model->query();
+    if (!query.seek(0))
+        return;
+    const QSqlRecord record = query.record();
+    const Columns columns = {record.indexOf(QStringLiteral("funcstr")),
+        record.indexOf(QStringLiteral("datavaluestr")), record.indexOf(QStringLiteral("unitstr")),
+        record.indexOf(QStringLiteral("frastr")), record.indexOf(QStringLiteral("create_time"))};
+    const int total = query.size() > 0 ? query.size() : model->rowCount();
+
+    // Shows itself only when the rows take longer than half a second.
+    QProgressDialog progress(tr("Loading the stored readings..."), QString(), 0, total,
+        isVisible() ? this : parentWidget());
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+
+    HistoryTableModel::Rows rows;
+    rows.reserve(total);
+    QVector<double> xs;
+    QVector<double> ys;
+    xs.reserve(total);
+    ys.reserve(total);
+    qint64 originKey = HistoryTableModel::noTime;
+    qint64 originSeconds = 0;
+    int firstCode = 0;
+    int firstRange = 0;
+    QString lastFunction;
+    QString lastUnit;
+    int lastCode = 0;
+    // The offset from clock time to seconds since the epoch, kept for one
+    // clock hour: converting every row's local time costs a time-zone lookup.
+    qint64 offsetHour = HistoryTableModel::noTime;
+    qint64 offset = 0;
+
+    const auto take = [&](const StoredRow &row) {
+        const qint64 key = row.time;
+        if (key != HistoryTableModel::noTime && key / 3600 != offsetHour) {
+            offsetHour = key / 3600;
+            offset = localTime(key).toMSecsSinceEpoch() / 1000 - key;
+        }
+        // Rows come in runs of one function and unit: look the code up
+        // only when they change.
+        if (xs.isEmpty() || row.function != lastFunction || row.unit != lastUnit) {
+            lastFunction = row.function;
+            lastUnit = row.unit;
+            lastCode = functionCode(row.function, row.unit);
+        }
+        if (xs.isEmpty()) {
+            originKey = key;
+            originSeconds = key + offset;
+            firstCode = lastCode;
+            firstRange = row.range;
+        }
+        // Whole seconds from the origin, negative for earlier rows.
+        xs.append(originKey != HistoryTableModel::noTime && key != HistoryTableModel::noTime
+                ? double(key + offset - originSeconds)
+                : 0.0);
+        ys.append(plotValue(lastCode, row.range, row.value));
+        rows.append(key, row.value, row.unit, row.function);
+
+        // Being modal, the progress dialog processes pending events itself.
+        if (xs.size() % ProgressStep == 0)
+            progress.setValue(qMin(xs.size(), total));
+    };
+    if (!readPostgresResult(query, columns, take))
+        readQuery(query, columns, take);
+
+    baseTime = originKey == HistoryTableModel::noTime ? QDateTime() : localTime(originKey);
+    wave->setTimeOrigin(baseTime);
+    applyYRange(firstCode, firstRange);
+    // A pan or zoom of an earlier result must not hide this one.
+    wave->setAxisAutoScale(QwtPlot::xBottom);
+    tableModel->setRows(std::move(rows));
+    wave->setPoints(std::move(xs), std::move(ys));
+    table->scrollToBottom();
+}
+
+void HistoryData::slot_excel()
+{
+}
+
+void HistoryData::slot_txt()
+{
+}
+
+void HistoryData::slot_print()
+{
+}

@@ -1,0 +1,376 @@
+#include "meter/Communication.h"
+
+#include "meter/Reading.h"
+
+#include <QTimer>
+
+namespace {
+const int frameSize = 14;
+const int watchdogInterval = 5000;
+const char terminator1 = char(0x0D);
+const char terminator2 = char(0x8A);
+
+// Position of the second byte of the last 0x0D 0x8A pair, or -1.
+int lastTerminator(const QByteArray &bytes)
+{
+    for (int p = bytes.size() - 1; p >= 1; --p) {
+        if (bytes.at(p) == terminator2 && bytes.at(p - 1) == terminator1)
+            return p;
+    }
+    return -1;
+}
+
+bool bit(char byte, int n)
+{
+    return (uchar(byte) >> n) & 1;
+}
+}
+
+const char *const Communication::overloadTexts[5] = {"OL  ", "OL . ", "OL.  ", "O.L  ", ".OL  "};
+
+Communication::Communication(QObject *parent)
+    : QThread(parent)
+    , serialPort(new QSerialPort)
+    , watchdog(new QTimer(this))
+{
+    // A coarse timer may fire up to 5% early; silence must last the full 5 s.
+    watchdog->setTimerType(Qt::PreciseTimer);
+    buildTables();
+    connect(serialPort, &QSerialPort::readyRead, this, &Communication::slot_readSerial);
+    connect(serialPort, &QSerialPort::errorOccurred, this, &Communication::slot_errorOccurred);
+    connect(watchdog, &QTimer::timeout, this, &Communication::signal_timer);
+}
+
+Communication::~Communication()
+{
+    delete serialPort;
+}
+
+void Communication::buildTables()
+{
+    const QString ohm = QStringLiteral("\u03A9");
+    functionNames = {
+        QStringLiteral("DCmV"), QStringLiteral("ACmV"), QStringLiteral("DCV"), QStringLiteral("ACV"),
+        QStringLiteral("OHM"), QStringLiteral("DIODE"), QStringLiteral("BEEP"), QStringLiteral("CAP"),
+        QStringLiteral("FREQ"), QStringLiteral("DUTY"), QStringLiteral("TEMP"), QStringLiteral("TEMP"),
+        QStringLiteral("DCuA"), QStringLiteral("ACuA"), QStringLiteral("DCmA"), QStringLiteral("ACmA"),
+        QStringLiteral("DCA"), QStringLiteral("ACA"),
+    };
+    const QString mV = QStringLiteral("mV"), V = QStringLiteral("V"), nF = QStringLiteral("nF"),
+                  uF = QStringLiteral("uF"), mF = QStringLiteral("mF"), Hz = QStringLiteral("Hz"),
+                  kHz = QStringLiteral("kHz"), MHz = QStringLiteral("MHz"), uA = QStringLiteral("uA"),
+                  mA = QStringLiteral("mA"), A = QStringLiteral("A");
+    unitTable = {
+        {mV},
+        {mV},
+        {V, V, V, V},
+        {V, V, V, V},
+        {ohm, QStringLiteral("k") + ohm, QStringLiteral("k") + ohm, QStringLiteral("k") + ohm,
+         QStringLiteral("M") + ohm, QStringLiteral("M") + ohm, QStringLiteral("M") + ohm},
+        {V},
+        {ohm},
+        {nF, nF, uF, uF, uF, mF, mF, mF},
+        {Hz, Hz, QString(), kHz, kHz, MHz, MHz, MHz},
+        {QStringLiteral("%")},
+        {QStringLiteral("\u2103")},
+        {QStringLiteral("\u2109")},
+        {uA, uA},
+        {uA, uA},
+        {mA, mA},
+        {mA, mA},
+        {A},
+        {A},
+    };
+    decimalTable = {
+        {2}, {2}, {4, 3, 2, 1}, {4, 3, 2, 1}, {2, 4, 3, 2, 4, 3, 2}, {4}, {2},
+        {3, 2, 4, 3, 2, 4, 3, 2}, {2, 1, 0, 3, 2, 4, 3, 2}, {1}, {1}, {1},
+        {2, 1}, {2, 1}, {3, 2}, {3, 2}, {3}, {3},
+    };
+    // The two temperature rows are indexed by sign (not negative, negative),
+    // not by range.
+    overloadTable = {
+        {230}, {230}, {2.3, 23, 230, 1100}, {2.3, 23, 230, 760}, {230, 2.3, 23, 230, 2.3, 23, 230},
+        {2.6}, {230}, {23, 230, 2.3, 23, 230, 2.3, 23, 230}, {23, 230, 0, 23, 230, 2.3, 23, 60},
+        {100}, {1100, 22}, {1850, 5}, {230, 2300}, {230, 2300}, {23, 230}, {23, 230}, {11}, {11},
+    };
+    using Limits = QPair<double, double>;
+    plotLimitTable = {
+        {Limits(240, -240)},
+        {Limits(240, -240)},
+        {Limits(2.4, -2.4), Limits(24, -24), Limits(240, -240), Limits(1110, -1110)},
+        {Limits(2.4, 0), Limits(24, 0), Limits(240, 0), Limits(770, 0)},
+        {Limits(240, 0), Limits(2.4, 0), Limits(24, 0), Limits(240, 0), Limits(2.4, 0), Limits(24, 0),
+         Limits(240, 0)},
+        {Limits(3.0, 0)},
+        {Limits(240, 0)},
+        {Limits(24, 0), Limits(240, 0), Limits(2.4, 0), Limits(24, 0), Limits(240, 0), Limits(2.4, 0),
+         Limits(24, 0), Limits(240, 0)},
+        {Limits(24, 0), Limits(240, 0), Limits(0, 0), Limits(24, 0), Limits(240, 0), Limits(2.4, 0),
+         Limits(24, 0), Limits(70, 0)},
+        {Limits(110, 0)},
+        {Limits(1110, -25)},
+        {Limits(1900, -10)},
+        {Limits(240, -240), Limits(2400, -2400)},
+        {Limits(240, 0), Limits(2400, 0)},
+        {Limits(24, -24), Limits(240, -240)},
+        {Limits(24, 0), Limits(240, 0)},
+        {Limits(12, -12)},
+        {Limits(12, 0)},
+    };
+}
+
+bool Communication::openPort(const QString &name, int baudRate)
+{
+    if (serialPort->isOpen())
+        serialPort->close();
+    serialPort->setPortName(name);
+    if (!serialPort->open(QIODevice::ReadWrite))
+        return false;
+    // A port that refuses a setting still delivers bytes; the watchdog
+    // reports a line that stays silent.
+    serialPort->setBaudRate(baudRate, QSerialPort::AllDirections);
+    serialPort->setDataBits(QSerialPort::Data8);
+    serialPort->setParity(QSerialPort::NoParity);
+    serialPort->setStopBits(QSerialPort::OneStop);
+    serialPort->setFlowControl(QSerialPort::NoFlowControl);
+    return true;
+}
+
+void Communication::startWatchdog()
+{
+    watchdog->start(watchdogInterval);
+}
+
+bool Communication::isPortOpen() const
+{
+    return serialPort->isOpen();
+}
+
+QByteArray Communication::receivedBytes() const
+{
+    return receiveBuffer;
+}
+
+void Communication::slot_readSerial()
+{
+    appendReceived(serialPort->readAll());
+    if (watchdog->isActive())
+        watchdog->stop();
+    watchdog->start(watchdogInterval);
+}
+
+void Communication::slot_errorOccurred(QSerialPort::SerialPortError error)
+{
+    // close() on a port that is not open reports NotOpenError, which would
+    // come straight back here; a failed open reports its error too.
+    if (error != QSerialPort::NoError && serialPort->isOpen())
+        serialPort->close();
+}
+
+void Communication::appendReceived(const QByteArray &bytes)
+{
+    receiveBuffer.append(bytes);
+    if (receiveBuffer.size() > receiveBufferLimit)
+        trimReceiveBuffer();
+}
+
+void Communication::trimReceiveBuffer()
+{
+    // Only the newest complete frame and what follows it can matter to the
+    // next take, and of what follows, only the last 13 bytes can belong to a
+    // later frame. Keep the frame with one byte before it (so the buffer still
+    // holds more than one frame's worth, as it did untrimmed) and at most half
+    // the bound of what follows; trimming to half keeps it rare.
+    const int p = lastTerminator(receiveBuffer);
+    const int following = receiveBuffer.size() - (p + 1);
+    QByteArray kept;
+    if (p >= frameSize - 1) {
+        const int start = qMax(0, p - frameSize);
+        kept = receiveBuffer.mid(start, p + 1 - start);
+    }
+    kept.append(receiveBuffer.right(qMin(following, receiveBufferLimit / 2)));
+    receiveBuffer = kept;
+}
+
+bool Communication::takeLatestFrame()
+{
+    if (receiveBuffer.size() <= frameSize)
+        return false;
+    const int p = lastTerminator(receiveBuffer);
+    if (p < 0)
+        return false;
+    // A terminator with less than a frame before it ends the tail of a frame
+    // whose start was never received.
+    const bool complete = p >= frameSize - 1;
+    const QByteArray frame = complete ? receiveBuffer.mid(p - (frameSize - 1), frameSize) : QByteArray();
+    receiveBuffer.remove(0, p + 1);
+    return complete && parseFrame(frame);
+}
+
+bool Communication::parseFrame(const QByteArray &frame)
+{
+    const char status = frame.at(7);
+    const QByteArray options = frame.mid(8, 4);
+    const uchar code = uchar(frame.at(6)) & 0x0F;
+    int functionIndex = -1;
+    int range = -1;
+    // The row is settled before anything is written, so a frame outside the
+    // table leaves the reading and the decoder state exactly as they were.
+    if (!selectFunction(code, frame.at(0) & 0x0F, bit(status, 3), bit(options.at(2), 2), bit(options.at(2), 0),
+                        &functionIndex, &range))
+        return false;
+
+    parseOptions(options);
+    Reading &reading = Reading::current();
+    reading.negative = bit(status, 2);
+    reading.lowBattery = bit(status, 1);
+    reading.overload = bit(status, 0);
+    reading.range = range;
+    // The temperature functions have no manual range.
+    if (code == 0x4)
+        reading.manualRange = false;
+    reading.functionIndex = functionIndex;
+    reading.functionText = functionNames.at(functionIndex);
+    reading.unitText = unitTable.at(functionIndex).at(range);
+    reading.decimals = decimalTable.at(functionIndex).at(range);
+    reading.plotMax = plotLimitTable.at(functionIndex).at(range).first;
+    reading.plotMin = plotLimitTable.at(functionIndex).at(range).second;
+    parseValue(frame.mid(1, 5));
+    return true;
+}
+
+void Communication::parseOptions(const QByteArray &options)
+{
+    Reading &reading = Reading::current();
+    reading.max = bit(options.at(0), 3);
+    reading.min = bit(options.at(0), 2);
+    reading.relative = bit(options.at(0), 1);
+    reading.maxMinBlink = bit(options.at(0), 0);
+    reading.autoRange = bit(options.at(2), 1);
+    reading.manualRange = !reading.autoRange;
+    reading.hold = bit(options.at(3), 3);
+}
+
+bool Communication::selectFunction(uchar code, int rangeByte, bool alternate, bool ac, bool frequencyMode,
+                                   int *functionIndex, int *range) const
+{
+    int index = Reading::current().functionIndex;
+    int r = rangeByte;
+    const auto frequencyRule = [&] {
+        index = alternate ? 9 : 8;
+        if (alternate)
+            r = 0;
+    };
+    switch (code) {
+    case 0x0:
+        if (frequencyMode)
+            frequencyRule();
+        else
+            index = ac ? 17 : 16;
+        break;
+    case 0x1:
+        index = 5;
+        break;
+    case 0x2:
+        frequencyRule();
+        break;
+    case 0x3:
+        index = 4;
+        break;
+    case 0x4:
+        index = alternate ? 11 : 10;
+        break;
+    case 0x5:
+        index = 6;
+        break;
+    case 0x6:
+        index = 7;
+        break;
+    case 0xB:
+        if (frequencyMode) {
+            frequencyRule();
+        } else if (r == 4) {
+            index = ac ? 1 : 0;
+            r = 0;
+        } else {
+            index = ac ? 3 : 2;
+        }
+        break;
+    case 0xD:
+        if (frequencyMode)
+            frequencyRule();
+        else
+            index = ac ? 13 : 12;
+        break;
+    case 0xF:
+        if (frequencyMode)
+            frequencyRule();
+        else
+            index = ac ? 15 : 14;
+        break;
+    default:
+        // Unknown codes keep the previous function.
+        break;
+    }
+    if (index < 0 || index >= functionNames.size() || r >= unitTable.at(index).size())
+        return false;
+    *functionIndex = index;
+    *range = r;
+    return true;
+}
+
+void Communication::parseValue(const QByteArray &digits)
+{
+    Reading &reading = Reading::current();
+    const int index = reading.functionIndex;
+    const int decimals = reading.decimals;
+    if (reading.overload) {
+        reading.valueText = QString::fromLatin1(overloadTexts[decimals]);
+        const bool bySign = index == 10 || index == 11;
+        reading.value = overloadTable.at(index).at(bySign ? (reading.negative ? 1 : 0) : reading.range);
+    } else {
+        int count = 0;
+        for (char digit : digits)
+            count = count * 10 + (uchar(digit) & 0x0F);
+        // One division by an exact power of ten gives the nearest double.
+        static const double powersOfTen[] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
+        double magnitude = count / powersOfTen[decimals];
+        // The Fahrenheit row receives a Celsius count.
+        if (index == 11) {
+            const double celsius = reading.negative ? -magnitude : magnitude;
+            const double fahrenheit = celsius * 1.8 + 32.0;
+            reading.negative = fahrenheit < 0;
+            magnitude = qAbs(fahrenheit);
+        }
+        const int precision = (index == 4 && reading.range == 6) ? decimals - 1 : decimals;
+        reading.valueText = QString::number(magnitude, 'f', precision);
+        reading.value = magnitude;
+    }
+    switch (decimals) {
+    case 1:
+        reading.barValue = reading.value / 100.0;
+        break;
+    case 2:
+        reading.barValue = reading.value / 10.0;
+        break;
+    case 3:
+        reading.barValue = reading.value;
+        break;
+    case 4:
+        reading.barValue = reading.value * 10.0;
+        break;
+    default:
+        break;
+    }
+    if (reading.negative)
+        reading.value = -reading.value;
+
+    if (reading.functionIndex != lastFunctionIndex) {
+        lastFunctionIndex = reading.functionIndex;
+        lastRange = reading.range;
+        emit signal_funcRangeChange();
+    } else if (reading.range != lastRange) {
+        lastRange = reading.range;
+        emit signal_funcRangeChange();
+    }
+}

@@ -1,0 +1,51 @@
+#ifndef WAVE_H
+#define WAVE_H
+
+#include <QDateTime>
+#include <QVector>
+#include <qwt_plot.h>
+
+class QwtPlotCurve;
+class QwtPlotGrid;
+class QwtPlotMagnifier;
+class QwtPlotPanner;
+
+// Readings over time: one green curve on black, clock times on the x axis.
+// Used live (one point per sample) and by the history window (bulk fill).
+class Wave : public QwtPlot
+{
+    Q_OBJECT
+public:
+    explicit Wave(QWidget *parent = nullptr);
+    ~Wave() override;
+
+    void addPoint(const QDateTime &time);
+    void addPoint(double x, double y);
+    void clearCurve();
+    void restart();
+    void setYRange(double lower, double upper);
+    void setTimeOrigin(const QDateTime &origin);
+
+    // Replaces every point at once: the vectors are taken over without a
+    // copy, handed to the curve once and drawn once. If the lengths differ
+    // the longer one is cut to the shorter.
+    void setPoints(QVector<double> x, QVector<double> y);
+
+    QDateTime timeOrigin() const { return startTime; }
+    int pointCount() const { return xData.size(); }
+    const QwtPlotCurve *plotCurve() const { return curve; }
+
+private:
+    // Hands both vectors to the curve (shared, not copied) and redraws.
+    void showData();
+
+    QwtPlotCurve *curve;
+    QwtPlotGrid *grid;
+    QwtPlotMagnifier *magnifier;
+    QwtPlotPanner *panner;
+    QVector<double> xData;
+    QVector<double> yData;
+    QDateTime startTime;
+};
+
+#endif

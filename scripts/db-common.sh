@@ -1,0 +1,43 @@
+# Shared by db-setup.sh and db-stop.sh (sourced, not run).
+# Where Quorvane's private PostgreSQL cluster lives and who runs it.
+
+# The settings the program connects with; fixed in the program.
+db_port=5432
+db_user=postgres
+db_password=r735519
+db_name=quorvane
+
+# The newest installed server version's programs (Debian keeps initdb and
+# pg_ctl out of PATH), else whatever PATH has.
+pg_bindir=
+for dir in $(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -t/ -k5 -n -r); do
+    if [ -x "$dir/initdb" ]; then
+        pg_bindir=$dir
+        break
+    fi
+done
+if [ -z "$pg_bindir" ] && command -v initdb >/dev/null; then
+    pg_bindir=$(dirname "$(command -v initdb)")
+fi
+
+# The server refuses to run as root, so root's cluster belongs to the
+# "postgres" system user and lives under that user's data directory (root's
+# own home is not reachable by it). Anyone else owns and runs their own.
+if [ "$(id -u)" -eq 0 ]; then
+    cluster_user=postgres
+    cluster_home=$(getent passwd "$cluster_user" | cut -d: -f6)
+    cluster_base=$cluster_home/.local/share/quorvane
+else
+    cluster_user=$(id -un)
+    cluster_base=${XDG_DATA_HOME:-$HOME/.local/share}/quorvane
+fi
+pgdata=$cluster_base/pgdata
+
+# Runs a command as the cluster's owner.
+as_cluster_user() {
+    if [ "$(id -u)" -eq 0 ]; then
+        runuser -u "$cluster_user" -- "$@"
+    else
+        "$@"
+    fi
+}

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Stops the private PostgreSQL cluster that scripts/db-setup.sh started. A
+# server this script did not start is left alone. Safe to run again.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+. "$here/scripts/db-common.sh"
+
+if [ -z "$pg_bindir" ] || [ ! -f "$pgdata/PG_VERSION" ]; then
+    echo "No private cluster in $pgdata; nothing to stop."
+    exit 0
+fi
+if ! as_cluster_user "$pg_bindir/pg_ctl" -D "$pgdata" status >/dev/null 2>&1; then
+    echo "The private cluster in $pgdata is not running."
+    exit 0
+fi
+as_cluster_user "$pg_bindir/pg_ctl" -D "$pgdata" -m fast -w stop >/dev/null
+echo "Stopped the private cluster in $pgdata."

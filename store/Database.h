@@ -1,0 +1,69 @@
+#ifndef DATABASE_H
+#define DATABASE_H
+
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+
+class QDateTime;
+class QSqlQueryModel;
+
+// The reading store: one row of table "invoice" per sampled reading, and the
+// rows of a time range as a query model. Used from the GUI thread only.
+class Database
+{
+public:
+    struct Settings
+    {
+        QString host = "localhost";
+        int port = 5432;
+        QString databaseName = "quorvane";
+        QString userName = "postgres";
+        QString password = "r735519";
+    };
+
+    // Records held while the server is unreachable; more are refused.
+    static const int maxPending = 100000;
+    // While the server is away it is asked again at most this often, so a
+    // sample then costs the window next to nothing.
+    static const int reconnectIntervalMs = 1000;
+
+    Database();
+    explicit Database(const Settings &settings);
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    static void setDefaultSettings(const Settings &settings);
+    static Settings defaultSettings();
+
+    bool open();
+    bool isOpen() const;
+    QSqlQueryModel *query(const QDateTime &start, const QDateTime &stop);
+    bool insert(const QStringList &values);
+
+    // Records accepted while the connection was broken and not yet written.
+    int pendingCount() const;
+
+private:
+    bool connectionBroken();
+    bool reconnect();
+    bool reconnectIfDue();
+    bool prepareSession();
+    bool execInsert(const QStringList &values);
+    bool flushPending();
+
+    QSqlDatabase connection;
+    QSqlQueryModel *model = nullptr;
+    bool opened = false;
+
+    bool insertPrepared = false;
+    std::deque<QStringList> pending;
+    bool broken = false;
+    QElapsedTimer sinceReconnectAttempt;
+};
+
+#endif

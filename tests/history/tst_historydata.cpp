@@ -1,0 +1,480 @@
+#include "history/HistoryData.h"
+#include "plot/Wave.h"
+#include "store/Database.h"
+#include "tests/common/PgCluster.h"
+#include "tests/common/TestRegistry.h"
+
+#include <QAbstractItemModel>
+#include <QDateTime>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSqlDatabase>
+#include <QSqlQueryModel>
+#include <QTableView>
+#include <QTest>
+#include <qwt_plot_curve.h>
+#include <qwt_scale_draw.h>
+
+#include <ctime>
+#include <memory>
+
+class TestHistoryData : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void buildsTheWindow();
+    void functionCodes_data();
+    void functionCodes();
+    void oneRow();
+    void rowsKeepTheirOrderAroundTheOrigin();
+    void secondsCountAcrossClockChanges();
+    void yRangeComesFromRowZeroOnly();
+    void plotValues_data();
+    void plotValues();
+    void rangeOutsideTheTable_data();
+    void rangeOutsideTheTable();
+    void emptyResultKeepsWhatIsShown();
+    void readsEveryRowAndScrollsToTheEnd();
+    void anyQueryShowsTheSame();
+
+private:
+    struct Stored
+    {
+        QString function;
+        QString value;
+        QString unit;
+        int range;
+        QString time;
+    };
+    void store(const QList<Stored> &rows);
+    // Every stored row in insertion order, so a test decides which row is first.
+    QSqlQueryModel *inInsertionOrder();
+
+    std::unique_ptr<PgCluster> cluster;
+    std::unique_ptr<Database> database;
+    std::unique_ptr<QSqlQueryModel> ownModel;
+};
+
+namespace {
+const QString Celsius = QString(QChar(0x2103));
+
+QStringList rowTexts(const QTableView *view, int row)
+{
+    const QAbstractItemModel *model = view->model();
+    QStringList texts;
+    for (int column = 0; column < model->columnCount(); ++column)
+        texts << model->data(model->index(row, column)).toString();
+    return texts;
+}
+
+QVector<QPointF> points(const Wave *wave)
+{
+    QVector<QPointF> result;
+    const QwtSeriesData<QPointF> *data = wave->plotCurve()->data();
+    for (size_t i = 0; i < data->size(); ++i)
+        result << data->sample(i);
+    return result;
+}
+
+QString originLabel(const Wave *wave)
+{
+    return wave->axisScaleDraw(QwtPlot::xBottom)->label(0).text();
+}
+
+QDateTime at(const QString &text)
+{
+    return QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+}  // namespace
+
+void TestHistoryData::initTestCase()
+{
+    cluster.reset(new PgCluster);
+    QVERIFY2(cluster->start(), qPrintable(cluster->errorString()));
+    Database::setDefaultSettings(cluster->settings());
+    database.reset(new Database);
+    QVERIFY(database->open());
+}
+
+void TestHistoryData::init()
+{
+    QVERIFY(cluster->execSql(QStringLiteral("truncate invoice")));
+}
+
+void TestHistoryData::cleanupTestCase()
+{
+    ownModel.reset();
+    database.reset();
+    cluster.reset();
+}
+
+void TestHistoryData::store(const QList<Stored> &rows)
+{
+    QStringList values;
+    for (const Stored &row : rows)
+        values << QStringLiteral("('%1','%2','%3',%4,'%5')")
+                      .arg(row.function, row.value, row.unit)
+                      .arg(row.range)
+                      .arg(row.time);
+    QVERIFY(cluster->execSql(QStringLiteral("insert into invoice (funcstr, datavaluestr, unitstr, "
+                                            "frastr, create_time)"
+                                            " values ")
+        + values.join(QLatin1Char(','))));
+}
+
+QSqlQueryModel *TestHistoryData::inInsertionOrder()
+{
+    ownModel.reset(new QSqlQueryModel);
+    ownModel->setQuery(
+        QStringLiteral("select * from invoice order by id"), QSqlDatabase::database());
+    return ownModel.get();
+}
+
+void TestHistoryData::buildsTheWindow()
+{
+    HistoryData window;
+    QCOMPARE(window.windowTitle(), QStringLiteral("history viewing"));
+    QVERIFY(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    const QAbstractItemModel *model = window.tableView()->model();
+    QStringList headers;
+    for (int column = 0; column < model->columnCount(); ++column)
+        headers << model->headerData(column, Qt::Horizontal).toString();
+    QCOMPARE(headers, QStringList({"Time", "Data", "Unit", "Func"}));
+    QCOMPARE(window.tableView()->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(window.tableView()->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QStringList buttons;
+    for (const QPushButton *button : window.findChildren<QPushButton *>()) {
+        QCOMPARE(button->size(), QSize(163, 40));
+        buttons << button->text();
+    }
+    QCOMPARE(buttons, QStringList({"Out excel", "Out txt", "Print"}));
+}
+
+void TestHistoryData::functionCodes_data()
+{
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<int>("code");
+    QTest::newRow("DCmV") << "DCmV"
+                          << "mV" << 0;
+    QTest::newRow("FREQ") << "FREQ"
+                          << "Hz" << 8;
+    QTest::newRow("ACA") << "ACA"
+                         << "A" << 17;
+    QTest::newRow("TEMP degrees C") << "TEMP" << Celsius << 10;
+    QTest::newRow("TEMP degrees F") << "TEMP" << QString(QChar(0x2109)) << 11;
+    QTest::newRow("TEMP C spelt out") << "TEMP"
+                                      << "C" << 11;
+    QTest::newRow("TEMP no unit") << "TEMP"
+                                  << "" << 11;
+    QTest::newRow("unknown") << "VOLT"
+                             << "V" << 0;
+    QTest::newRow("case matters") << "dcv"
+                                  << "V" << 0;
+}
+
+void TestHistoryData::functionCodes()
+{
+    QFETCH(QString, function);
+    QFETCH(QString, unit);
+    QFETCH(int, code);
+    HistoryData window;
+    QCOMPARE(window.functionCode(function, unit), code);
+}
+
+void TestHistoryData::oneRow()
+{
+    store({{"DCV", "1.234", "V", 1, "2024-05-01 10:00:00"}});
+    HistoryData window;
+    window.setModel(database->query(at("2024-05-01 00:00:00"), at("2024-05-02 00:00:00")));
+
+    QCOMPARE(window.tableView()->model()->rowCount(), 1);
+    QCOMPARE(
+        rowTexts(window.tableView(), 0), QStringList({"2024-05-01 10:00:00", "1.234", "V", "DCV"}));
+    QCOMPARE(points(window.plot()), QVector<QPointF>({QPointF(0, 1.234)}));
+    QCOMPARE(originLabel(window.plot()), QStringLiteral("10:00:00"));
+    QVERIFY(!window.plot()->axisAutoScale(QwtPlot::yLeft));
+    QCOMPARE(window.plot()->axisInterval(QwtPlot::yLeft).minValue(), -24.0);
+    QCOMPARE(window.plot()->axisInterval(QwtPlot::yLeft).maxValue(), 24.0);
+}
+
+void TestHistoryData::rowsKeepTheirOrderAroundTheOrigin()
+{
+    store({{"DCV", "1", "V", 1, "2024-05-01 10:00:05"}, {"DCV", "2", "V", 1, "2024-05-01 10:00:00"},
+        {"DCV", "3", "V", 1, "2024-05-01 10:00:10"}, {"DCV", "4", "V", 1, "2024-05-01 09:59:05"}});
+    HistoryData window;
+    window.setModel(inInsertionOrder());
+
+    QCOMPARE(points(window.plot()),
+        QVector<QPointF>({QPointF(0, 1), QPointF(-5, 2), QPointF(5, 3), QPointF(-60, 4)}));
+    QCOMPARE(originLabel(window.plot()), QStringLiteral("10:00:05"));
+    QCOMPARE(window.plot()->axisScaleDraw(QwtPlot::xBottom)->label(-60).text(),
+        QStringLiteral("09:59:05"));
+    QCOMPARE(rowTexts(window.tableView(), 0).at(0), QStringLiteral("2024-05-01 10:00:05"));
+    QCOMPARE(rowTexts(window.tableView(), 3).at(0), QStringLiteral("2024-05-01 09:59:05"));
+}
+
+void TestHistoryData::secondsCountAcrossClockChanges()
+{
+    store({{"DCV", "1", "V", 1, "2024-10-27 01:59:00"}, {"DCV", "2", "V", 1, "2024-10-27 03:00:00"},
+        {"DCV", "3", "V", 1, "2024-03-31 01:59:00"}, {"DCV", "4", "V", 1, "2024-03-31 03:00:00"}});
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    HistoryData window;
+    window.setModel(inInsertionOrder());
+    const QVector<QPointF> plotted = points(window.plot());
+    const QString label = originLabel(window.plot());
+    qputenv("TZ", zone);
+    if (zone.isEmpty())
+        qunsetenv("TZ");
+    tzset();
+
+    QCOMPARE(plotted.size(), 4);
+    // The clocks went back an hour in between, and forward an hour.
+    QCOMPARE(plotted.at(1).x() - plotted.at(0).x(), 7260.0);
+    QCOMPARE(plotted.at(3).x() - plotted.at(2).x(), 60.0);
+    QCOMPARE(plotted.at(2).x(),
+        -double(QDateTime(QDate(2024, 3, 31), QTime(0, 59), Qt::UTC)
+                    .secsTo(QDateTime(QDate(2024, 10, 26), QTime(23, 59), Qt::UTC))));
+    QCOMPARE(label, QStringLiteral("01:59:00"));
+    QCOMPARE(rowTexts(window.tableView(), 1).at(0), QStringLiteral("2024-10-27 03:00:00"));
+}
+
+void TestHistoryData::yRangeComesFromRowZeroOnly()
+{
+    store({{"ACV", "100.0", "V", 2, "2024-05-01 10:00:00"},
+        {"DCV", "-1000", "V", 3, "2024-05-01 10:00:01"}});
+    HistoryData window;
+    window.setModel(inInsertionOrder());
+    QCOMPARE(window.plot()->axisInterval(QwtPlot::yLeft).minValue(), 0.0);
+    QCOMPARE(window.plot()->axisInterval(QwtPlot::yLeft).maxValue(), 240.0);
+    QCOMPARE(points(window.plot()).at(1), QPointF(1, -1000));
+}
+
+void TestHistoryData::plotValues_data()
+{
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<int>("range");
+    QTest::addColumn<double>("y");
+
+    QTest::newRow("DCV overload, range 3") << "DCV"
+                                           << "0L"
+                                           << "V" << 3 << 1100.0;
+    QTest::newRow("DCV overload, range 0") << "DCV"
+                                           << ".0L"
+                                           << "V" << 0 << 2.3;
+    QTest::newRow("negative DCV overload") << "DCV"
+                                           << "-0L"
+                                           << "V" << 3 << 1100.0;
+    QTest::newRow("FREQ overload, range 2") << "FREQ"
+                                            << "0L"
+                                            << "Hz" << 2 << 0.0;
+    QTest::newRow("TEMP C negative overload") << "TEMP"
+                                              << "-0L" << Celsius << 0 << -22.0;
+    QTest::newRow("TEMP F negative overload") << "TEMP"
+                                              << "-0L" << QString(QChar(0x2109)) << 0 << -5.0;
+    QTest::newRow("TEMP C overload") << "TEMP"
+                                     << "0L" << Celsius << 0 << 1100.0;
+    QTest::newRow("TEMP F overload") << "TEMP"
+                                     << "0L" << QString(QChar(0x2109)) << 0 << 1850.0;
+    QTest::newRow("TEMP overload, sign decides, not range") << "TEMP"
+                                                            << "-0L" << Celsius << 5 << -22.0;
+    QTest::newRow("lower-case l is no overload") << "DCV"
+                                                 << "0l"
+                                                 << "V" << 3 << 0.0;
+    QTest::newRow("unknown function overload as DCmV") << "VOLT"
+                                                       << "0L"
+                                                       << "V" << 0 << 230.0;
+    QTest::newRow("unknown function value") << "VOLT"
+                                            << "-2.5"
+                                            << "V" << 0 << -2.5;
+    QTest::newRow("decimal") << "ACmA"
+                             << "12.34"
+                             << "mA" << 0 << 12.34;
+    QTest::newRow("negative") << "DCV"
+                              << "-0.051"
+                              << "V" << 0 << -0.051;
+    QTest::newRow("not a number") << "DCV"
+                                  << "abc"
+                                  << "V" << 0 << 0.0;
+    QTest::newRow("decimal comma") << "DCV"
+                                   << "1,5"
+                                   << "V" << 0 << 0.0;
+    QTest::newRow("empty") << "DCV"
+                           << ""
+                           << "V" << 0 << 0.0;
+    QTest::newRow("nan") << "DCV"
+                         << "nan"
+                         << "V" << 0 << 0.0;
+    QTest::newRow("inf") << "DCV"
+                         << "-inf"
+                         << "V" << 0 << 0.0;
+}
+
+void TestHistoryData::plotValues()
+{
+    QFETCH(QString, function);
+    QFETCH(QString, value);
+    QFETCH(QString, unit);
+    QFETCH(int, range);
+    QFETCH(double, y);
+
+    // The row checked comes second, so it is plotted as any later row is.
+    store({{"DCV", "1", "V", 0, "2024-05-01 10:00:00"},
+        {function, value, unit, range, "2024-05-01 10:00:02"}});
+    HistoryData window;
+    window.setModel(database->query(at("2024-05-01 10:00:00"), at("2024-05-01 10:00:02")));
+    const QVector<QPointF> plotted = points(window.plot());
+    QCOMPARE(plotted.size(), 2);
+    QCOMPARE(plotted.at(1).x(), 2.0);
+    QCOMPARE(plotted.at(1).y(), y);
+    QCOMPARE(rowTexts(window.tableView(), 1),
+        QStringList({"2024-05-01 10:00:02", value, unit, function}));
+}
+
+void TestHistoryData::rangeOutsideTheTable_data()
+{
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<int>("range");
+    QTest::addColumn<double>("y");
+
+    QTest::newRow("DCV overload, range 7") << "DCV"
+                                           << "0L"
+                                           << "V" << 7 << 0.0;
+    QTest::newRow("DCV value, range 9") << "DCV"
+                                        << "1.5"
+                                        << "V" << 9 << 1.5;
+    QTest::newRow("negative range") << "OHM"
+                                    << "12"
+                                    << "k" << -1 << 12.0;
+    QTest::newRow("TEMP range 1") << "TEMP"
+                                  << "25" << Celsius << 1 << 25.0;
+}
+
+void TestHistoryData::rangeOutsideTheTable()
+{
+    QFETCH(QString, function);
+    QFETCH(QString, value);
+    QFETCH(QString, unit);
+    QFETCH(int, range);
+    QFETCH(double, y);
+
+    HistoryData window;
+    // A fixed y range from an earlier result must give way to automatic
+    // scaling when row 0 has no limits.
+    store({{"ACV", "1", "V", 0, "2024-05-01 09:00:00"}});
+    window.setModel(database->query(at("2024-05-01 09:00:00"), at("2024-05-01 09:00:00")));
+    QVERIFY(!window.plot()->axisAutoScale(QwtPlot::yLeft));
+
+    store({{function, value, unit, range, "2024-05-01 10:00:00"},
+        {"DCV", "0L", "V", 3, "2024-05-01 10:00:01"}});
+    window.setModel(database->query(at("2024-05-01 10:00:00"), at("2024-05-01 10:00:01")));
+    QCOMPARE(window.tableView()->model()->rowCount(), 2);
+    QCOMPARE(rowTexts(window.tableView(), 0),
+        QStringList({"2024-05-01 10:00:00", value, unit, function}));
+    QCOMPARE(points(window.plot()), QVector<QPointF>({QPointF(0, y), QPointF(1, 1100)}));
+    QVERIFY(window.plot()->axisAutoScale(QwtPlot::yLeft));
+}
+
+void TestHistoryData::emptyResultKeepsWhatIsShown()
+{
+    store({{"DCV", "1.000", "V", 0, "2024-05-01 10:00:00"},
+        {"DCV", "2.000", "V", 0, "2024-05-01 10:00:03"}});
+    HistoryData window;
+    window.setModel(database->query(at("2024-05-01 10:00:00"), at("2024-05-01 11:00:00")));
+    const QVector<QPointF> before = points(window.plot());
+    QCOMPARE(before.size(), 2);
+
+    window.setModel(database->query(at("2025-01-01 00:00:00"), at("2025-01-02 00:00:00")));
+    window.setModel(nullptr);
+    QSqlQueryModel failed;
+    failed.setQuery(QStringLiteral("select * from no_such_table"), QSqlDatabase::database());
+    window.setModel(&failed);
+
+    QCOMPARE(points(window.plot()), before);
+    QCOMPARE(originLabel(window.plot()), QStringLiteral("10:00:00"));
+    QCOMPARE(window.tableView()->model()->rowCount(), 2);
+    QCOMPARE(
+        rowTexts(window.tableView(), 1), QStringList({"2024-05-01 10:00:03", "2.000", "V", "DCV"}));
+}
+
+void TestHistoryData::readsEveryRowAndScrollsToTheEnd()
+{
+    // More rows than a query model fetches at first.
+    QVERIFY(cluster->execSql(QStringLiteral("insert into invoice (funcstr, datavaluestr, unitstr, "
+                                            "frastr, create_time)"
+                                            " select 'DCV', i::text, 'V', 2, timestamp '2024-05-01 "
+                                            "10:00:00' + i * interval '1 second'"
+                                            " from generate_series(0, 2999) as i")));
+    HistoryData window;
+    window.show();
+    // A pan or zoom of the earlier result fixes the x axis; the next result
+    // must still be in view.
+    window.plot()->setAxisScale(QwtPlot::xBottom, 5000, 6000);
+    window.setModel(database->query(at("2024-05-01 10:00:00"), at("2024-05-01 11:00:00")));
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QCOMPARE(window.tableView()->model()->rowCount(), 3000);
+    const QVector<QPointF> plotted = points(window.plot());
+    QCOMPARE(plotted.size(), 3000);
+    QCOMPARE(plotted.last(), QPointF(2999, 2999));
+    QCOMPARE(rowTexts(window.tableView(), 2999),
+        QStringList({"2024-05-01 10:49:59", "2999", "V", "DCV"}));
+    QVERIFY(window.plot()->axisAutoScale(QwtPlot::xBottom));
+    QCOMPARE(window.plot()->axisInterval(QwtPlot::xBottom).maxValue() >= 2999, true);
+    const QScrollBar *bar = window.tableView()->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());
+}
+
+void TestHistoryData::anyQueryShowsTheSame()
+{
+    store({{"DCV", "1.5", "V", 1, "2024-05-01 10:00:00.7"},
+        {"TEMP", "-0L", Celsius, 0, "2024-05-01 09:59:59"},
+        {"ACV", "x", "V", 2, "2024-05-01 10:00:00"},
+        {"OHM", "12.5", "k", 9, "-infinity"}, {"OHM", "0L", "M", 6, "infinity"},
+        {"DCV", "2", "V", 1, "2024-05-02 00:00:01"}});
+    // Straight from the server's timestamps, and through the driver's
+    // reading of the same times as text.
+    const QStringList selects = {QStringLiteral("select * from invoice order by id"),
+        QStringLiteral("select funcstr, datavaluestr, unitstr, frastr, create_time::text as"
+                       " create_time from invoice order by id")};
+    QList<QList<QStringList>> tables;
+    QList<QVector<QPointF>> plots;
+    for (const QString &select : selects) {
+        QSqlQueryModel model;
+        model.setQuery(select, QSqlDatabase::database());
+        HistoryData window;
+        window.setModel(&model);
+        QList<QStringList> table;
+        for (int row = 0; row < window.tableView()->model()->rowCount(); ++row)
+            table << rowTexts(window.tableView(), row);
+        tables << table;
+        plots << points(window.plot());
+        QCOMPARE(originLabel(window.plot()), QStringLiteral("10:00:00"));
+        QCOMPARE(window.plot()->axisInterval(QwtPlot::yLeft).maxValue(), 24.0);
+    }
+    QCOMPARE(tables.at(0).size(), 6);
+    QCOMPARE(tables.at(0).at(0), QStringList({"2024-05-01 10:00:00", "1.5", "V", "DCV"}));
+    QCOMPARE(tables.at(0).at(3), QStringList({"", "12.5", "k", "OHM"}));
+    QCOMPARE(tables.at(0).at(4), QStringList({"", "0L", "M", "OHM"}));
+    QCOMPARE(plots.at(0),
+        QVector<QPointF>({QPointF(0, 1.5), QPointF(-1, -22), QPointF(0, 0), QPointF(0, 12.5),
+            QPointF(0, 230), QPointF(50401, 2)}));
+    QCOMPARE(tables.at(1), tables.at(0));
+    QCOMPARE(plots.at(1), plots.at(0));
+}
+
+QUORVANE_TEST(TestHistoryData);
+#include "tst_historydata.moc"
