@@ -183,7 +183,12 @@ QString CupsServer::outputDirectory() const
     return out;
 }
 
-QString CupsServer::waitForOutput(const QString &token, int timeoutMs)
+QStringList CupsServer::outputFiles() const
+{
+    return QDir(outputDirectory()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+}
+
+QString CupsServer::waitForOutput(const QString &token, int timeoutMs, const QStringList &earlier)
 {
     QElapsedTimer timer;
     timer.start();
@@ -192,7 +197,9 @@ QString CupsServer::waitForOutput(const QString &token, int timeoutMs)
         QString pending;
         const bool idle = run(QStringLiteral("lpstat"), {QStringLiteral("-o"), printerName()}, &pending)
             && pending.trimmed().isEmpty();
-        const QStringList found = out.entryList({QStringLiteral("*%1*.pdf").arg(token)}, QDir::Files);
+        QStringList found = out.entryList({QStringLiteral("*%1*.pdf").arg(token)}, QDir::Files);
+        for (const QString &name : earlier)
+            found.removeAll(name);
         if (idle && !found.isEmpty())
             return out.filePath(found.first());
         QTest::qWait(200);

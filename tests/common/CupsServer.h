@@ -26,9 +26,11 @@ public:
     bool removePrinter();
     bool setAccepting(bool accepting);
 
-    // Waits until no job is pending and a PDF whose name holds token is in
-    // cups-pdf's output directory; returns its path or an empty string.
-    QString waitForOutput(const QString &token, int timeoutMs);
+    // Waits until no job is pending and a PDF whose name holds token, other
+    // than those in `earlier`, is in cups-pdf's output directory; returns its
+    // path or an empty string.
+    QString waitForOutput(const QString &token, int timeoutMs, const QStringList &earlier = QStringList());
+    QStringList outputFiles() const;
     QString outputDirectory() const;
 
     bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);

@@ -25,7 +25,10 @@ def stored_characters(width):
 
 
 def main():
-    workbook = openpyxl.load_workbook(sys.argv[1])
+    # Opened as a stream: openpyxl judges a file name by its suffix and
+    # refuses ".xls", which the export may be given for an .xlsx workbook.
+    with open(sys.argv[1], "rb") as stream:
+        workbook = openpyxl.load_workbook(stream)
     with open(sys.argv[2], encoding="utf-8") as f:
         want = json.load(f)
     sheet = workbook.worksheets[0]
