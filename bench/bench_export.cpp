@@ -1,14 +1,16 @@
-// Exports 1,000,000 history rows (or the count given) to text and to .xlsx
-// and compares the workbook with a bare libxlsxwriter program writing the
-// same cells. Each export runs in its own process so that its peak RSS is its
-// own. Usage: bench_export [ROWS]
+// Exports 1,000,000 history rows (or the count given), held by the history
+// window's table model, to text and to .xlsx, and compares the workbook with a
+// bare libxlsxwriter program writing the same cells. Each export runs in its
+// own process, so its peak RSS is its own; the RSS with the filled table
+// before the export is shown beside it. Usage: bench_export [ROWS]
 
 #include "bench/BenchRows.h"
+#include "history/HistoryTableModel.h"
 #include "history/TextExport.h"
 #include "history/XlsxWorkbook.h"
 
-#include <QAbstractTableModel>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -17,62 +19,39 @@
 #include <QTextStream>
 
 #include <sys/resource.h>
+#include <utility>
 
 namespace {
-// Like the history viewer's compact model: texts made when asked for.
-class BenchModel : public QAbstractTableModel
+// The history viewer's own table model, filled with the benchmark's rows.
+void fill(HistoryTableModel *model, int count)
 {
-public:
-    explicit BenchModel(int rows)
-        : rows(rows)
-    {
+    HistoryTableModel::Rows rows;
+    rows.reserve(count);
+    char time[BenchTimeSize];
+    char value[BenchValueSize];
+    const QString unit = QStringLiteral("V");
+    const QString function = QStringLiteral("DCV");
+    for (int row = 0; row < count; ++row) {
+        benchRow(row, time, value);
+        rows.append(HistoryTableModel::timeKey(
+                        QDateTime::fromString(QString::fromLatin1(time), QStringLiteral("yyyy-MM-dd hh:mm:ss"))),
+                    QString::fromLatin1(value), unit, function);
     }
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override
-    {
-        return parent.isValid() ? 0 : rows;
-    }
-    int columnCount(const QModelIndex &parent = QModelIndex()) const override
-    {
-        return parent.isValid() ? 0 : 4;
-    }
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (role != Qt::DisplayRole)
-            return QVariant();
-        switch (index.column()) {
-        case 2:
-            return QStringLiteral("V");
-        case 3:
-            return QStringLiteral("DCV");
-        default:
-            char time[BenchTimeSize];
-            char value[BenchValueSize];
-            benchRow(index.row(), time, value);
-            return QString::fromLatin1(index.column() == 0 ? time : value);
-        }
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        static const char *const headers[] = {"Time", "Data", "Unit", "Func"};
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 3)
-            return QVariant();
-        return QString::fromLatin1(headers[section]);
-    }
-
-private:
-    int rows;
-};
+    model->setRows(std::move(rows));
+}
 
 double cpuSeconds(const rusage &usage)
 {
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// One export in this process; prints "wall-seconds cpu-seconds peak-RSS-kB".
-// CPU time is the fairer comparison on a loaded machine.
+// One export in this process; prints "wall-seconds cpu-seconds peak-RSS-kB
+// model-RSS-kB". CPU time is the fairer comparison on a loaded machine.
 int runChild(const QString &kind, int rows, const QString &path)
 {
-    BenchModel model(rows);
+    HistoryTableModel model({QStringLiteral("Time"), QStringLiteral("Data"), QStringLiteral("Unit"),
+                             QStringLiteral("Func")});
+    fill(&model, rows);
     rusage before;
     getrusage(RUSAGE_SELF, &before);
     QElapsedTimer timer;
@@ -92,19 +71,21 @@ int runChild(const QString &kind, int rows, const QString &path)
     getrusage(RUSAGE_SELF, &after);
     QTextStream(stdout) << QString::number(seconds, 'f', 3) << ' '
                         << QString::number(cpuSeconds(after) - cpuSeconds(before), 'f', 3) << ' '
-                        << after.ru_maxrss << '\n';
+                        << after.ru_maxrss << ' ' << before.ru_maxrss << '\n';
     return 0;
 }
 
-bool measure(const QString &program, const QStringList &arguments, double *seconds, double *cpu, long *rssKb)
+bool measure(const QString &program, const QStringList &arguments, double *seconds, double *cpu, long *rssKb,
+             long *modelRssKb)
 {
     QProcess process;
     process.start(program, arguments);
     if (!process.waitForFinished(-1) || process.exitCode() != 0)
         return false;
     const QStringList fields = QString::fromLatin1(process.readAllStandardOutput()).split(' ');
-    if (fields.size() != 3)
+    if (fields.size() < 3)
         return false;
+    *modelRssKb = fields.size() > 3 ? fields.at(3).trimmed().toLong() : 0;
     *seconds = fields.at(0).toDouble();
     *cpu = fields.at(1).toDouble();
     *rssKb = fields.at(2).trimmed().toLong();
@@ -147,13 +128,17 @@ int main(int argc, char *argv[])
         double seconds = 0;
         double cpu = 0;
         long rss = 0;
-        if (!measure(run.program, run.arguments, &seconds, &cpu, &rss)) {
+        long modelRss = 0;
+        if (!measure(run.program, run.arguments, &seconds, &cpu, &rss, &modelRss)) {
             out << run.name << ": failed\n";
             return 1;
         }
         out << qSetFieldWidth(20) << Qt::left << run.name << qSetFieldWidth(0) << QString::number(seconds, 'f', 3)
             << " s wall  " << QString::number(cpu, 'f', 3) << " s CPU   peak RSS " << QString::number(rss / 1024.0, 'f', 1) << " MB   file "
-            << QString::number(QFileInfo(run.file).size() / 1048576.0, 'f', 1) << " MB\n";
+            << QString::number(QFileInfo(run.file).size() / 1048576.0, 'f', 1) << " MB";
+        if (modelRss > 0)
+            out << "   (before the export, with the table: " << QString::number(modelRss / 1024.0, 'f', 1) << " MB)";
+        out << '\n';
         if (run.file == xlsxFile) {
             xlsxSeconds = seconds;
             xlsxCpu = cpu;
