@@ -1,7 +1,6 @@
 #include "history/TablePrinter.h"
 
 #include <QAbstractItemModel>
-#include <QDir>
 #include <QFont>
 #include <QPainter>
 #include <QPrinter>
@@ -9,7 +8,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include <numeric>
 
@@ -52,11 +50,10 @@ QString TablePrinter::defaultPrinterName()
 
 bool TablePrinter::render(QPrinter *printer, const QString &title)
 {
-    lastFailure = Failure::None;
     lastError.clear();
     QPainter painter;
     if (!painter.begin(printer))
-        return fail(Failure::Render, tr("The printer cannot be used."));
+        return fail(tr("The printer cannot be used."));
 
     const qreal point = printer->resolution() / 72.0;
     const QRectF page(QPointF(0, 0), printer->pageRect(QPrinter::DevicePixel).size());
@@ -117,16 +114,16 @@ bool TablePrinter::render(QPrinter *printer, const QString &title)
             break;
         if (row == firstRow) {
             painter.end();
-            return fail(Failure::Render, tr("The page is too small for one table row."));
+            return fail(tr("The page is too small for one table row."));
         }
         if (!printer->newPage()) {
             painter.end();
-            return fail(Failure::Render, tr("The printer refused a new page."));
+            return fail(tr("The printer refused a new page."));
         }
         y = 0;
     }
     if (!painter.end() || printer->printerState() == QPrinter::Error)
-        return fail(Failure::Render, tr("The pages could not be rendered."));
+        return fail(tr("The pages could not be rendered."));
     return true;
 }
 
@@ -140,31 +137,6 @@ bool TablePrinter::writePdf(const QString &path, const QString &title, const QPa
     return render(&printer, title);
 }
 
-bool TablePrinter::printOnDefaultPrinter(const QString &title)
-{
-    lastFailure = Failure::None;
-    lastError.clear();
-    lastJobId.clear();
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return fail(Failure::NoDefaultPrinter, tr("No default printer is set."));
-
-    // Pages are laid out on the default printer's paper and margins, kept as
-    // PDF (what the print system takes from every program) and then queued,
-    // so whether the job was accepted is known rather than assumed.
-    const QPageLayout layout = QPrinter(info, QPrinter::HighResolution).pageLayout();
-    QTemporaryFile pages(QDir::temp().filePath(QStringLiteral("quorvane-print-XXXXXX.pdf")));
-    if (!pages.open())
-        return fail(Failure::Render, tr("The pages could not be rendered: %1").arg(pages.errorString()));
-    pages.close();
-    if (!writePdf(pages.fileName(), title, layout))
-        return false;
-    QString error;
-    if (!submit(info.printerName(), pages.fileName(), title, &lastJobId, &error))
-        return fail(Failure::Submit, error);
-    return true;
-}
-
 bool TablePrinter::submit(const QString &printer, const QString &file, const QString &title,
                           QString *jobId, QString *errorString)
 {
@@ -176,6 +148,10 @@ bool TablePrinter::submit(const QString &printer, const QString &file, const QSt
     // lp sends the file to the print server before it exits, so the caller
     // may remove it afterwards.
     QProcess process;
+    // Its answer is read below, so it must not come translated.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    process.setProcessEnvironment(environment);
     process.start(lp, {QStringLiteral("-d"), printer, QStringLiteral("-t"), title, QStringLiteral("--"), file});
     if (!process.waitForFinished(SubmitTimeoutMs)) {
         process.kill();
@@ -195,24 +171,13 @@ bool TablePrinter::submit(const QString &printer, const QString &file, const QSt
     return true;
 }
 
-bool TablePrinter::fail(Failure failure, const QString &text)
+bool TablePrinter::fail(const QString &text)
 {
-    lastFailure = failure;
     lastError = text;
     return false;
-}
-
-TablePrinter::Failure TablePrinter::failure() const
-{
-    return lastFailure;
 }
 
 QString TablePrinter::errorString() const
 {
     return lastError;
-}
-
-QString TablePrinter::jobId() const
-{
-    return lastJobId;
 }

@@ -66,9 +66,8 @@ private slots:
     void cleanupTestCase();
     void pagesShowTheTable_data();
     void pagesShowTheTable();
-    void printsOnTheDefaultPrinter();
+    void submitQueuesOnTheDefaultPrinter();
     void refusedJobIsNotAccepted();
-    void noDefaultPrinterIsReported();
 
 private:
     CupsServer cups;
@@ -129,16 +128,20 @@ void TestTablePrinter::pagesShowTheTable()
     }
 }
 
-void TestTablePrinter::printsOnTheDefaultPrinter()
+void TestTablePrinter::submitQueuesOnTheDefaultPrinter()
 {
     if (!cupsRunning)
         QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
     QCOMPARE(TablePrinter::defaultPrinterName(), cups.printerName());
-    const QString token = QStringLiteral("QuorvanePrint%1").arg(QCoreApplication::applicationPid());
+    QTemporaryDir dir;
+    const QString pages = dir.filePath("pages.pdf");
     TablePrinter printer(tableModel(5, this), {120, 60, 60, 60});
-    QVERIFY2(printer.printOnDefaultPrinter(token), qPrintable(printer.errorString()));
-    QCOMPARE(printer.failure(), TablePrinter::Failure::None);
-    QVERIFY(printer.jobId().startsWith(cups.printerName() + "-"));
+    QVERIFY(printer.writePdf(pages, "Data Record", TablePrinter::defaultPrinterPageLayout()));
+    const QString token = QStringLiteral("QuorvanePrint%1").arg(QCoreApplication::applicationPid());
+    QString jobId;
+    QString error;
+    QVERIFY2(TablePrinter::submit(cups.printerName(), pages, token, &jobId, &error), qPrintable(error));
+    QVERIFY(jobId.startsWith(cups.printerName() + "-"));
 
     const QString output = cups.waitForOutput(token, 120000);
     QVERIFY2(!output.isEmpty(), qPrintable("no PDF from the queue in " + cups.outputDirectory()));
@@ -158,28 +161,17 @@ void TestTablePrinter::refusedJobIsNotAccepted()
 {
     if (!cupsRunning)
         QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
+    QTemporaryDir dir;
+    const QString pages = dir.filePath("pages.pdf");
+    QVERIFY(TablePrinter(tableModel(2, this), {60, 60, 60, 60}).writePdf(pages, "refused"));
     QVERIFY2(cups.setAccepting(false), qPrintable(cups.errorString()));
-    TablePrinter printer(tableModel(2, this), {60, 60, 60, 60});
-    const bool printed = printer.printOnDefaultPrinter("refused");
+    QString jobId;
+    QString error;
+    const bool queued = TablePrinter::submit(cups.printerName(), pages, "refused", &jobId, &error);
     QVERIFY(cups.setAccepting(true));
-    QVERIFY(!printed);
-    QCOMPARE(printer.failure(), TablePrinter::Failure::Submit);
-    QVERIFY(printer.jobId().isEmpty());
-    QVERIFY(!printer.errorString().isEmpty());
-}
-
-void TestTablePrinter::noDefaultPrinterIsReported()
-{
-    if (!cupsRunning)
-        QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
-    QVERIFY2(cups.removePrinter(), qPrintable(cups.errorString()));
-    TablePrinter printer(tableModel(2, this), {60, 60, 60, 60});
-    const bool printed = printer.printOnDefaultPrinter("nowhere");
-    const QString defaultName = TablePrinter::defaultPrinterName();
-    QVERIFY(cups.addDefaultPrinter());
-    QVERIFY(!printed);
-    QCOMPARE(printer.failure(), TablePrinter::Failure::NoDefaultPrinter);
-    QVERIFY(defaultName.isEmpty());
+    QVERIFY(!queued);
+    QVERIFY(jobId.isEmpty());
+    QVERIFY2(error.contains(cups.printerName()) && error.contains("not accepting"), qPrintable(error));
 }
 
 QUORVANE_TEST(TestTablePrinter);
