@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
@@ -75,6 +76,8 @@ private slots:
     void init();
     void cleanup();
 
+    void buttonsRunTheExports_data();
+    void buttonsRunTheExports();
     void textExportWritesWhatTheTableShows();
     void textExportCancelledDoesNothing();
     void textExportFailures_data();
@@ -169,6 +172,31 @@ QString TestHistoryExport::checkWorkbook(const QString &path)
     if (!checker.waitForFinished(120000))
         return "check_workbook.py did not finish";
     return checker.exitCode() == 0 ? QString() : QString::fromUtf8(checker.readAll());
+}
+
+void TestHistoryExport::buttonsRunTheExports_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("Out excel") << "Out excel" << "Excel(*.xls *.xlsx)";
+    QTest::newRow("Out txt") << "Out txt" << "Txt(*.txt)";
+}
+
+void TestHistoryExport::buttonsRunTheExports()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, filter);
+    QPushButton *pushButton = nullptr;
+    for (QPushButton *candidate : window->findChildren<QPushButton *>()) {
+        if (candidate->text() == button)
+            pushButton = candidate;
+    }
+    QVERIFY(pushButton);
+    ModalScript script({ModalScript::reject()});
+    pushButton->click();
+    QCOMPARE(script.seen().size(), 1);
+    QCOMPARE(script.seen().first().kind, QString("QFileDialog"));
+    QCOMPARE(script.seen().first().text, filter);
 }
 
 void TestHistoryExport::textExportWritesWhatTheTableShows()
