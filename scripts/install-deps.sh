@@ -37,6 +37,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "Installing: ${missing[*]}"
 "${sudo[@]}" apt-get update -qq
-# Service start-up inside package scripts is not wanted: the tests start
-# their own throwaway servers.
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
