@@ -1,12 +1,20 @@
 #include "history/HistoryData.h"
 
 #include "history/HistoryTableModel.h"
+#include "history/TablePrinter.h"
+#include "history/TextExport.h"
+#include "history/XlsxWorkbook.h"
 #include "plot/Wave.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDesktopWidget>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSplitter>
@@ -14,8 +22,11 @@
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QSqlResult>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTableView>
+#include <QTemporaryFile>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <qwt_plot.h>
 
@@ -122,6 +133,22 @@ bool readPostgresResult(const QSqlQuery &query, const Columns &columns, Take tak
         take(row);
     }
     return true;
+}
+
+QVector<int> columnWidths(const QTableView *view)
+{
+    QVector<int> widths;
+    for (int column = 0; column < view->model()->columnCount(); ++column)
+        widths.append(view->columnWidth(column));
+    return widths;
+}
+
+// A box with one button "OK", run modally without parent.
+void tellUser(QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(HistoryData::tr("OK"));
+    box.exec();
 }
 
 // Any other result, through the driver's values; the query stands on row 0.
@@ -381,12 +408,145 @@ void HistoryData::setModel(QSqlQueryModel *model)
 
 void HistoryData::slot_excel()
 {
+    exportExcel(tr("Data Record"));
 }
 
 void HistoryData::slot_txt()
 {
+    exportText();
 }
 
 void HistoryData::slot_print()
 {
+    printTable();
+}
+
+bool HistoryData::exportText()
+{
+    const QString name = QFileDialog::getSaveFileName(this, tr("Save"), QString(), tr("Txt(*.txt)"));
+    if (name.isEmpty())
+        return false;
+    TextExport exporter(table->model());
+    if (!exporter.write(name)) {
+        if (exporter.failure() == TextExport::Failure::Open)
+            QMessageBox::warning(this, tr("Read File"), tr("Cannot open file") + name, QMessageBox::Ok);
+        else
+            QMessageBox::warning(this, tr("Error"),
+                tr("The file %1 could not be written: %2")
+                    .arg(QDir::toNativeSeparators(name), exporter.errorString()),
+                QMessageBox::Ok);
+        return false;
+    }
+    tellUser(QMessageBox::Warning, tr("Prompt"), tr("Save successed"));
+    return true;
+}
+
+bool HistoryData::exportExcel(const QString &title)
+{
+    QString name = QFileDialog::getSaveFileName(this, tr("Save"),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), tr("Excel(*.xls *.xlsx)"));
+    if (name.isEmpty())
+        return false;
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    if (suffix != QLatin1String("xls") && suffix != QLatin1String("xlsx"))
+        name += QLatin1String(".xlsx");
+    if (!writeWorkbook(name, title)) {
+        QMessageBox::about(this, tr("Error"), exportError);
+        return false;
+    }
+    QMessageBox question(QMessageBox::Question, tr("completed"),
+        tr("The file has been exported, is it open now?"), QMessageBox::Ok | QMessageBox::No);
+    question.button(QMessageBox::Ok)->setText(tr("OK"));
+    question.button(QMessageBox::No)->setText(tr("Cancel"));
+    if (question.exec() == QMessageBox::Ok)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(name));
+    return true;
+}
+
+bool HistoryData::writeWorkbook(const QString &path, const QString &title)
+{
+    const int rows = table->model()->rowCount();
+    // Shows itself only when writing takes longer than half a second; the
+    // last step is the packing of the file after the rows.
+    QProgressDialog progress(tr("Writing %1...").arg(QDir::toNativeSeparators(path)), QString(), 0,
+        rows + 1, isVisible() ? this : parentWidget());
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+
+    XlsxWorkbook workbook(table->model(), columnWidths(table));
+    workbook.setProgress([&progress](int written, int) { progress.setValue(written); });
+    if (!workbook.write(QDir::toNativeSeparators(path), title)) {
+        exportError = workbook.errorString();
+        return false;
+    }
+    exportError.clear();
+    return true;
+}
+
+QString HistoryData::printWorkbookPath()
+{
+    const QString name = QStringLiteral("111.xlsx");
+    const QString programDirectory = QCoreApplication::applicationDirPath();
+    if (QFileInfo(programDirectory).isWritable())
+        return programDirectory + QLatin1Char('/') + name;
+    const QString dataDirectory = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dataDirectory);
+    return dataDirectory + QLatin1Char('/') + name;
+}
+
+bool HistoryData::printTable()
+{
+    const QString title = tr("Data Record");
+    const QString path = printWorkbookPath();
+    if (!writeWorkbook(path, title)) {
+        QMessageBox::about(this, tr("Error"), exportError);
+        return false;
+    }
+    if (TablePrinter::defaultPrinterName().isEmpty()) {
+        QMessageBox::warning(this, tr("Print"),
+            tr("No default printer is set. The table was saved in %1.").arg(QDir::toNativeSeparators(path)),
+            QMessageBox::Ok);
+        return false;
+    }
+    // The print system takes pages, not workbooks: the same table is laid
+    // out for the default printer's paper and queued as PDF.
+    QTemporaryFile pages(QDir::temp().filePath(QStringLiteral("quorvane-print-XXXXXX.pdf")));
+    TablePrinter printer(table->model(), columnWidths(table));
+    bool printed = pages.open();
+    if (!printed) {
+        exportError = pages.errorString();
+    } else {
+        pages.close();
+        printed = printer.writePdf(pages.fileName(), title, TablePrinter::defaultPrinterPageLayout());
+        if (!printed)
+            exportError = printer.errorString();
+    }
+    if (printed)
+        printed = printFile(pages.fileName());
+    if (!printed) {
+        QMessageBox::warning(this, tr("Print"), tr("The table could not be printed: %1").arg(exportError),
+            QMessageBox::Ok);
+        return false;
+    }
+    tellUser(QMessageBox::Question, tr("completed"), tr("Print successed"));
+    return true;
+}
+
+bool HistoryData::printFile(const QString &path)
+{
+    const QString printer = TablePrinter::defaultPrinterName();
+    if (printer.isEmpty()) {
+        exportError = tr("No default printer is set.");
+        return false;
+    }
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        exportError = tr("There is no file %1 to print.").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    exportError.clear();
+    QString job;
+    return TablePrinter::submit(printer, path, QFileInfo(path).fileName(), &job, &exportError);
 }

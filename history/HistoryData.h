@@ -37,6 +37,18 @@ public:
     QTableView *tableView() const { return table; }
     Wave *plot() const { return wave; }
 
+    // Each export tells the user its outcome; true when the file was
+    // written or the print job accepted.
+    bool exportText();
+    bool exportExcel(const QString &title);
+    bool writeWorkbook(const QString &path, const QString &title);
+    bool printTable();
+    // Queues a printable file on the default printer; true when accepted.
+    bool printFile(const QString &path);
+    // Where printTable() keeps its workbook: "111.xlsx" in the program's
+    // directory, or in the user's data directory when that is read-only.
+    static QString printWorkbookPath();
+
 public slots:
     void slot_excel();
     void slot_txt();
@@ -61,6 +73,7 @@ private:
     QVector<QVector<double>> overloadTable;
     QVector<QVector<QPair<double, double>>> plotLimitTable;
     HistoryTableModel *tableModel;
+    QString exportError;  // why the last writeWorkbook() or printFile() failed
 };
 
 #endif

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     # build
     build-essential cmake pkg-config ccache
-    qtbase5-dev libqt5serialport5-dev libqt5sql5-psql libqt5svg5-dev
+    qtbase5-dev libqt5serialport5-dev libqt5sql5-psql libqt5sql5-sqlite libqt5svg5-dev
     qttools5-dev-tools qttools5-dev libqwt-qt5-dev libxlsxwriter-dev
     # the panel asks for Arial; Liberation Sans has its metrics
     fonts-liberation
@@ -39,6 +39,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "Installing: ${missing[*]}"
 "${sudo[@]}" apt-get update -qq
-# Service start-up inside package scripts is not wanted: the tests start
-# their own throwaway servers.
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"

@@ -1,0 +1,183 @@
+#include "history/TablePrinter.h"
+
+#include <QAbstractItemModel>
+#include <QFont>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <numeric>
+
+namespace {
+// Sizes in points, as the workbook's rows and fonts are given.
+const qreal TitleHeight = 30;
+const qreal RowHeight = 20;
+const qreal TitleFontSize = 18;
+const qreal CellFontSize = 11;
+const qreal Padding = 3;
+const qreal LineWidth = 0.5;
+const QColor HeaderFill(191, 191, 191);
+const int SubmitTimeoutMs = 60000;
+}
+
+TablePrinter::TablePrinter(const QAbstractItemModel *model, const QVector<int> &columnWidths)
+    : model(model)
+    , columnWidths(columnWidths)
+{
+}
+
+QPageLayout TablePrinter::defaultPageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+                       QPageLayout::Millimeter);
+}
+
+QPageLayout TablePrinter::defaultPrinterPageLayout()
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return defaultPageLayout();
+    return QPrinter(info, QPrinter::HighResolution).pageLayout();
+}
+
+QString TablePrinter::defaultPrinterName()
+{
+    return QPrinterInfo::defaultPrinterName();
+}
+
+bool TablePrinter::render(QPrinter *printer, const QString &title)
+{
+    lastError.clear();
+    QPainter painter;
+    if (!painter.begin(printer))
+        return fail(tr("The printer cannot be used."));
+
+    const qreal point = printer->resolution() / 72.0;
+    const QRectF page(QPointF(0, 0), printer->pageRect(QPrinter::DevicePixel).size());
+    const int columns = model ? model->columnCount() : 0;
+    const int rows = model ? model->rowCount() : 0;
+
+    QVector<qreal> widths(columns, 1);
+    for (int column = 0; column < columns && column < columnWidths.size(); ++column)
+        widths[column] = qMax(0, columnWidths.at(column));
+    const qreal total = std::accumulate(widths.cbegin(), widths.cend(), qreal(0));
+    for (qreal &width : widths)
+        width = total > 0 ? width * page.width() / total : page.width() / columns;
+
+    QFont titleFont(QStringLiteral("Liberation Sans"));
+    titleFont.setPointSizeF(TitleFontSize);
+    QFont cellFont(titleFont);
+    cellFont.setPointSizeF(CellFontSize);
+    QFont headerFont(cellFont);
+    headerFont.setBold(true);
+    const qreal rowHeight = RowHeight * point;
+    const qreal padding = Padding * point;
+    painter.setPen(QPen(Qt::black, LineWidth * point));
+
+    auto drawRow = [&](qreal y, int row) {
+        qreal x = 0;
+        for (int column = 0; column < columns; ++column) {
+            const QRectF cell(x, y, widths.at(column), rowHeight);
+            QString text;
+            if (row < 0) {
+                painter.fillRect(cell, HeaderFill);
+                text = model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+            } else {
+                text = model->index(row, column).data(Qt::DisplayRole).toString();
+            }
+            painter.drawRect(cell);
+            painter.drawText(cell.adjusted(padding, 0, -padding, 0),
+                             row < 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter, text);
+            x += widths.at(column);
+        }
+    };
+
+    painter.setFont(titleFont);
+    painter.drawText(QRectF(0, 0, page.width(), TitleHeight * point),
+                     Qt::AlignCenter | Qt::TextWordWrap, title);
+    qreal y = TitleHeight * point;
+    int row = 0;
+    for (;;) {
+        painter.setFont(headerFont);
+        drawRow(y, -1);
+        y += rowHeight;
+        painter.setFont(cellFont);
+        const int firstRow = row;
+        while (row < rows && y + rowHeight <= page.height()) {
+            drawRow(y, row++);
+            y += rowHeight;
+        }
+        if (row >= rows)
+            break;
+        if (row == firstRow) {
+            painter.end();
+            return fail(tr("The page is too small for one table row."));
+        }
+        if (!printer->newPage()) {
+            painter.end();
+            return fail(tr("The printer refused a new page."));
+        }
+        y = 0;
+    }
+    if (!painter.end() || printer->printerState() == QPrinter::Error)
+        return fail(tr("The pages could not be rendered."));
+    return true;
+}
+
+bool TablePrinter::writePdf(const QString &path, const QString &title, const QPageLayout &layout)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageLayout(layout);
+    printer.setDocName(title);
+    return render(&printer, title);
+}
+
+bool TablePrinter::submit(const QString &printer, const QString &file, const QString &title,
+                          QString *jobId, QString *errorString)
+{
+    const QString lp = QStandardPaths::findExecutable(QStringLiteral("lp"));
+    if (lp.isEmpty()) {
+        *errorString = tr("The print command lp was not found.");
+        return false;
+    }
+    // lp sends the file to the print server before it exits, so the caller
+    // may remove it afterwards.
+    QProcess process;
+    // Its answer is read below, so it must not come translated.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    process.setProcessEnvironment(environment);
+    process.start(lp, {QStringLiteral("-d"), printer, QStringLiteral("-t"), title, QStringLiteral("--"), file});
+    if (!process.waitForFinished(SubmitTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        *errorString = tr("The print server did not answer.");
+        return false;
+    }
+    const QString output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("request id is (\\S+)")).match(output);
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 || !match.hasMatch()) {
+        const QString reason = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+        *errorString = tr("The printer %1 did not accept the job: %2").arg(printer, reason);
+        return false;
+    }
+    *jobId = match.captured(1);
+    return true;
+}
+
+bool TablePrinter::fail(const QString &text)
+{
+    lastError = text;
+    return false;
+}
+
+QString TablePrinter::errorString() const
+{
+    return lastError;
+}

@@ -1,0 +1,48 @@
+#ifndef TABLEPRINTER_H
+#define TABLEPRINTER_H
+
+#include <QCoreApplication>
+#include <QPageLayout>
+#include <QString>
+#include <QVector>
+
+class QAbstractItemModel;
+class QPrinter;
+
+// Prints a table laid out like the exported workbook: the title above the
+// first page's table, a bold header row on grey repeated on every page, and
+// every cell bordered. Column widths keep the table's proportions and fill
+// the page width. For a printer the pages are written as PDF, the format
+// the print system takes from every program, and then queued with submit(),
+// so whether a job was accepted is known rather than assumed.
+class TablePrinter
+{
+    Q_DECLARE_TR_FUNCTIONS(TablePrinter)
+public:
+    // columnWidths: the table's column widths in pixels, one per column.
+    TablePrinter(const QAbstractItemModel *model, const QVector<int> &columnWidths);
+
+    // Paints all pages on an already set-up printer.
+    bool render(QPrinter *printer, const QString &title);
+    bool writePdf(const QString &path, const QString &title,
+                  const QPageLayout &layout = defaultPageLayout());
+    QString errorString() const;
+
+    static QPageLayout defaultPageLayout();
+    // The default printer's paper and margins; defaultPageLayout() without one.
+    static QPageLayout defaultPrinterPageLayout();
+    static QString defaultPrinterName();
+    // Queues one printable file (PDF, PostScript, text) on a printer; true
+    // when the print system accepted the job, whose id goes to jobId.
+    static bool submit(const QString &printer, const QString &file, const QString &title,
+                       QString *jobId, QString *errorString);
+
+private:
+    bool fail(const QString &text);
+
+    const QAbstractItemModel *model;
+    QVector<int> columnWidths;
+    QString lastError;
+};
+
+#endif

@@ -1,0 +1,379 @@
+#include "history/HistoryData.h"
+#include "history/TextExport.h"
+#include "tests/common/CupsServer.h"
+#include "tests/common/ModalScript.h"
+#include "tests/common/TestRegistry.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+const char *const Connection = "historyexport";
+
+struct Row
+{
+    const char *time;
+    const char *value;
+    const char *unit;
+    const char *function;
+};
+
+const QList<Row> StoredRows{{"2024-05-01 10:00:00", "1.2345", "V", "DCV"},
+                            {"2024-05-01 10:00:01", "-0.0012", "mV", "DCmV"},
+                            {"2024-05-01 10:00:02", "0L.", "V", "DCV"}};
+
+QByteArray expectedText()
+{
+    QByteArray text = "Num\tTime\tData\tUnit\tFunc\n";
+    for (int i = 0; i < StoredRows.size(); ++i) {
+        const Row &row = StoredRows.at(i);
+        text += QByteArray::number(i + 1) + '\t' + row.time + '\t' + row.value + '\t' + row.unit + '\t'
+            + row.function + '\n';
+    }
+    return text;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Opening a file with the desktop's program is caught here instead.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+}
+
+class TestHistoryExport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void buttonsRunTheExports_data();
+    void buttonsRunTheExports();
+    void textExportWritesWhatTheTableShows();
+    void textExportCancelledDoesNothing();
+    void textExportFailures_data();
+    void textExportFailures();
+    void excelExportAsksThenOffersToOpen_data();
+    void excelExportAsksThenOffersToOpen();
+    void excelExportThatCannotSaveSaysSo();
+    void printFileNeedsPrinterAndFile();
+    void printWithoutDefaultPrinterKeepsTheWorkbook();
+    void printQueuesTheTable();
+    void refusedPrintIsNoSuccess();
+
+private:
+    QString checkWorkbook(const QString &path);
+
+    std::unique_ptr<HistoryData> window;
+    std::unique_ptr<QSqlQueryModel> model;
+    UrlCatcher urls;
+    CupsServer cups;
+    bool cupsRunning = false;
+};
+
+void TestHistoryExport::initTestCase()
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", Connection);
+    db.setDatabaseName(":memory:");
+    QVERIFY(db.open());
+    QSqlQuery query(db);
+    QVERIFY(query.exec("create table invoice (funcstr text, datavaluestr text, unitstr text, frastr text,"
+                       " create_time text)"));
+    for (const Row &row : StoredRows) {
+        QVERIFY(query.prepare("insert into invoice values (?, ?, ?, '1', ?)"));
+        query.addBindValue(row.function);
+        query.addBindValue(row.value);
+        query.addBindValue(row.unit);
+        query.addBindValue(row.time);
+        QVERIFY(query.exec());
+    }
+    QDesktopServices::setUrlHandler("file", &urls, "open");
+    cupsRunning = cups.start();
+    if (!cupsRunning)
+        qWarning("no print server for the printing tests: %s", qPrintable(cups.errorString()));
+}
+
+void TestHistoryExport::cleanupTestCase()
+{
+    QDesktopServices::unsetUrlHandler("file");
+    cups.stop();
+    QFile::remove(HistoryData::printWorkbookPath());
+    QSqlDatabase::removeDatabase(Connection);
+}
+
+void TestHistoryExport::init()
+{
+    model.reset(new QSqlQueryModel);
+    model->setQuery("select * from invoice order by create_time", QSqlDatabase::database(Connection));
+    window.reset(new HistoryData);
+    window->setModel(model.get());
+    QCOMPARE(window->tableView()->model()->rowCount(), StoredRows.size());
+    urls.opened.clear();
+}
+
+void TestHistoryExport::cleanup()
+{
+    window.reset();
+    model.reset();
+}
+
+QString TestHistoryExport::checkWorkbook(const QString &path)
+{
+    const QAbstractItemModel *table = window->tableView()->model();
+    QJsonArray rows;
+    for (const Row &row : StoredRows)
+        rows.append(QJsonArray{row.time, row.value, row.unit, row.function});
+    QJsonArray widths;
+    for (int column = 0; column < table->columnCount(); ++column)
+        widths.append(window->tableView()->columnWidth(column) / 6);
+    const QJsonObject want{{"title", "Data Record"},
+                           {"headers", QJsonArray{"Time", "Data", "Unit", "Func"}},
+                           {"rows", rows},
+                           {"widths", widths}};
+    QTemporaryDir dir;
+    QFile file(dir.filePath("want.json"));
+    if (!file.open(QIODevice::WriteOnly))
+        return "cannot write the expectations";
+    file.write(QJsonDocument(want).toJson());
+    file.close();
+    QProcess checker;
+    checker.setProcessChannelMode(QProcess::MergedChannels);
+    checker.start("/usr/bin/python3",
+                  {QStringLiteral(QUORVANE_HISTORY_TESTS_DIR "/check_workbook.py"), path, file.fileName()});
+    if (!checker.waitForFinished(120000))
+        return "check_workbook.py did not finish";
+    return checker.exitCode() == 0 ? QString() : QString::fromUtf8(checker.readAll());
+}
+
+void TestHistoryExport::buttonsRunTheExports_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("Out excel") << "Out excel" << "Excel(*.xls *.xlsx)";
+    QTest::newRow("Out txt") << "Out txt" << "Txt(*.txt)";
+}
+
+void TestHistoryExport::buttonsRunTheExports()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, filter);
+    QPushButton *pushButton = nullptr;
+    for (QPushButton *candidate : window->findChildren<QPushButton *>()) {
+        if (candidate->text() == button)
+            pushButton = candidate;
+    }
+    QVERIFY(pushButton);
+    ModalScript script({ModalScript::reject()});
+    pushButton->click();
+    QCOMPARE(script.seen().size(), 1);
+    QCOMPARE(script.seen().first().kind, QString("QFileDialog"));
+    QCOMPARE(script.seen().first().text, filter);
+}
+
+void TestHistoryExport::textExportWritesWhatTheTableShows()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("history.txt");
+    ModalScript script({ModalScript::chooseFile(path), ModalScript::click("OK")});
+    QVERIFY(window->exportText());
+    QCOMPARE(script.seen().size(), 2);
+    QCOMPARE(script.seen().at(0).kind, QString("QFileDialog"));
+    QCOMPARE(script.seen().at(0).title, QString("Save"));
+    QCOMPARE(script.seen().at(0).text, QString("Txt(*.txt)"));
+    QCOMPARE(script.seen().at(1).title, QString("Prompt"));
+    QCOMPARE(script.seen().at(1).text, QString("Save successed"));
+    QCOMPARE(contents(path), expectedText());
+}
+
+void TestHistoryExport::textExportCancelledDoesNothing()
+{
+    QTemporaryDir dir;
+    ModalScript script({ModalScript::reject()});
+    QVERIFY(!window->exportText());
+    QCOMPARE(script.titles(), QStringList{"Save"});
+    QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void TestHistoryExport::textExportFailures_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("confirmReplace");
+    QTest::addColumn<QString>("boxTitle");
+    QTest::addColumn<QString>("boxText");
+    QTest::newRow("missing directory") << "gone/history.txt" << false << "Read File" << "Cannot open file";
+    QTest::newRow("full device") << "/dev/full" << true << "Error" << "could not be written";
+}
+
+void TestHistoryExport::textExportFailures()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, confirmReplace);
+    QFETCH(QString, boxTitle);
+    QFETCH(QString, boxText);
+    QTemporaryDir dir;
+    const QString target = QDir(dir.path()).filePath(path);
+    QList<ModalScript::Answer> answers{ModalScript::chooseFile(target)};
+    if (confirmReplace)
+        answers << ModalScript::click("Yes");
+    answers << ModalScript::click("OK");
+    ModalScript script(answers);
+    QVERIFY(!window->exportText());
+    const QList<ModalScript::Seen> seen = script.seen();
+    QCOMPARE(seen.size(), answers.size());
+    QCOMPARE(seen.last().title, boxTitle);
+    QVERIFY2(seen.last().text.contains(boxText) && seen.last().text.contains(target), qPrintable(seen.last().text));
+    QVERIFY(!script.titles().contains("Prompt"));
+    struct stat info;
+    QVERIFY(stat("/dev/full", &info) == 0 && S_ISCHR(info.st_mode));
+}
+
+void TestHistoryExport::excelExportAsksThenOffersToOpen_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("no suffix, open") << "table" << "table.xlsx" << "OK";
+    QTest::newRow("other suffix, cancel") << "table.txt" << "table.txt.xlsx" << "Cancel";
+    QTest::newRow("xls suffix kept") << "table.XLS" << "table.XLS" << "Cancel";
+}
+
+void TestHistoryExport::excelExportAsksThenOffersToOpen()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, saved);
+    QFETCH(QString, answer);
+    QTemporaryDir dir;
+    ModalScript script({ModalScript::chooseFile(dir.filePath(chosen)), ModalScript::click(answer)});
+    QVERIFY(window->exportExcel("Data Record"));
+    const QList<ModalScript::Seen> seen = script.seen();
+    QCOMPARE(seen.size(), 2);
+    QCOMPARE(seen.at(0).title, QString("Save"));
+    QCOMPARE(seen.at(0).text, QString("Excel(*.xls *.xlsx)"));
+    QCOMPARE(seen.at(1).title, QString("completed"));
+    QCOMPARE(seen.at(1).text, QString("The file has been exported, is it open now?"));
+    const QString path = dir.filePath(saved);
+    const QString problems = checkWorkbook(path);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    QCOMPARE(urls.opened, answer == "OK" ? QList<QUrl>{QUrl::fromLocalFile(path)} : QList<QUrl>());
+}
+
+void TestHistoryExport::excelExportThatCannotSaveSaysSo()
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("gone/table.xlsx");
+    ModalScript script({ModalScript::chooseFile(target), ModalScript::click("OK")});
+    QVERIFY(!window->exportExcel("Data Record"));
+    QCOMPARE(script.titles(), (QStringList{"Save", "Error"}));
+    QVERIFY2(script.seen().last().text.contains("could not be written"), qPrintable(script.seen().last().text));
+    QVERIFY(urls.opened.isEmpty());
+}
+
+void TestHistoryExport::printFileNeedsPrinterAndFile()
+{
+    if (!cupsRunning)
+        QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
+    QTemporaryDir dir;
+    const QString text = dir.filePath("page.txt");
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("one printed page\n");
+    file.close();
+    QVERIFY(!window->printFile(QString()));
+    QVERIFY(!window->printFile(dir.filePath("missing.pdf")));
+    const QStringList earlier = cups.outputFiles();
+    QVERIFY(window->printFile(text));
+    QVERIFY(!cups.waitForOutput("page", 120000, earlier).isEmpty());
+    QVERIFY(cups.removePrinter());
+    const bool withoutPrinter = window->printFile(text);
+    QVERIFY(cups.addDefaultPrinter());
+    QVERIFY(!withoutPrinter);
+    for (const QString &name : cups.outputFiles()) {
+        if (!earlier.contains(name))
+            QFile::remove(QDir(cups.outputDirectory()).filePath(name));
+    }
+}
+
+void TestHistoryExport::printWithoutDefaultPrinterKeepsTheWorkbook()
+{
+    if (!cupsRunning)
+        QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
+    const QString path = HistoryData::printWorkbookPath();
+    QCOMPARE(path, QCoreApplication::applicationDirPath() + "/111.xlsx");
+    QFile::remove(path);
+    QVERIFY(cups.removePrinter());
+    ModalScript script({ModalScript::click("OK")});
+    const bool printed = window->printTable();
+    QVERIFY(cups.addDefaultPrinter());
+    QVERIFY(!printed);
+    QCOMPARE(script.titles(), QStringList{"Print"});
+    QVERIFY2(script.seen().first().text.contains("No default printer"), qPrintable(script.seen().first().text));
+    const QString problems = checkWorkbook(path);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+}
+
+void TestHistoryExport::printQueuesTheTable()
+{
+    if (!cupsRunning)
+        QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
+    const QString path = HistoryData::printWorkbookPath();
+    // Twice: the second print replaces the workbook without a question.
+    for (int round = 0; round < 2; ++round) {
+        const QStringList earlier = cups.outputFiles();
+        ModalScript script({ModalScript::click("OK")});
+        QVERIFY(window->printTable());
+        QCOMPARE(script.seen().size(), 1);
+        QCOMPARE(script.seen().first().title, QString("completed"));
+        QCOMPARE(script.seen().first().text, QString("Print successed"));
+        const QString problems = checkWorkbook(path);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
+        const QString output = cups.waitForOutput("quorvane-print", 120000, earlier);
+        QVERIFY2(!output.isEmpty(), qPrintable("no PDF from the queue in " + cups.outputDirectory()));
+        QCOMPARE(contents(output).left(5), QByteArray("%PDF-"));
+        QFile::remove(output);
+    }
+}
+
+void TestHistoryExport::refusedPrintIsNoSuccess()
+{
+    if (!cupsRunning)
+        QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
+    QVERIFY(cups.setAccepting(false));
+    ModalScript script({ModalScript::click("OK")});
+    const bool printed = window->printTable();
+    QVERIFY(cups.setAccepting(true));
+    QVERIFY(!printed);
+    QCOMPARE(script.titles(), QStringList{"Print"});
+    QVERIFY2(script.seen().first().text.contains("could not be printed"), qPrintable(script.seen().first().text));
+}
+
+QUORVANE_TEST(TestHistoryExport);
+#include "tst_historyexport.moc"

@@ -1,0 +1,159 @@
+#include "history/TextExport.h"
+#include "tests/common/FileSizeLimit.h"
+#include "tests/common/TestRegistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+const QByteArray Header = "Num\tTime\tData\tUnit\tFunc\n";
+
+QStandardItemModel *tableModel(const QList<QStringList> &rows, QObject *parent)
+{
+    auto *model = new QStandardItemModel(rows.size(), 4, parent);
+    model->setHorizontalHeaderLabels({"Time", "Data", "Unit", "Func"});
+    for (int row = 0; row < rows.size(); ++row) {
+        for (int column = 0; column < 4; ++column)
+            model->setItem(row, column, new QStandardItem(rows.at(row).value(column)));
+    }
+    return model;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool isCharacterDevice(const char *path)
+{
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISCHR(info.st_mode);
+}
+
+}
+
+class TestTextExport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void writesTable_data();
+    void writesTable();
+    void replacesExistingFile();
+    void fullDeviceIsAnError();
+    void unopenablePathIsAnOpenError_data();
+    void unopenablePathIsAnOpenError();
+    void failedWriteKeepsExistingFile();
+};
+
+void TestTextExport::writesTable_data()
+{
+    QTest::addColumn<QList<QStringList>>("rows");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("empty table") << QList<QStringList>() << Header;
+    QTest::newRow("one row") << QList<QStringList>{{"2024-05-01 10:00:00", "1.2345", "V", "DCV"}}
+                             << Header + "1\t2024-05-01 10:00:00\t1.2345\tV\tDCV\n";
+    QTest::newRow("negative and overload, numbered in order")
+        << QList<QStringList>{{"2024-05-01 10:00:00", "-0.0012", "mV", "DCmV"},
+                              {"2024-05-01 10:00:01", "-0L.", "\u2103", "TEMP"},
+                              {"2024-05-01 10:00:02", "", "", ""}}
+        << Header + "1\t2024-05-01 10:00:00\t-0.0012\tmV\tDCmV\n"
+           "2\t2024-05-01 10:00:01\t-0L.\t" + QString("\u2103").toLocal8Bit() + "\tTEMP\n"
+           "3\t2024-05-01 10:00:02\t\t\t\n";
+}
+
+void TestTextExport::writesTable()
+{
+    QFETCH(QList<QStringList>, rows);
+    QFETCH(QByteArray, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.txt");
+    TextExport exporter(tableModel(rows, this));
+    QVERIFY2(exporter.write(path), qPrintable(exporter.errorString()));
+    QCOMPARE(exporter.failure(), TextExport::Failure::None);
+    QCOMPARE(contents(path), expected);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.txt"});
+}
+
+void TestTextExport::replacesExistingFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.txt");
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(5000, 'x'));
+    old.close();
+    TextExport exporter(tableModel({{"2024-05-01 10:00:00", "2", "V", "ACV"}}, this));
+    QVERIFY(exporter.write(path));
+    QCOMPARE(contents(path), Header + "1\t2024-05-01 10:00:00\t2\tV\tACV\n");
+}
+
+void TestTextExport::fullDeviceIsAnError()
+{
+    if (!isCharacterDevice("/dev/full"))
+        QSKIP("/dev/full is not available here");
+    QList<QStringList> rows;
+    for (int i = 0; i < 2000; ++i)
+        rows.append({"2024-05-01 10:00:00", QString::number(i), "V", "DCV"});
+    TextExport exporter(tableModel(rows, this));
+    QVERIFY(!exporter.write("/dev/full"));
+    QCOMPARE(exporter.failure(), TextExport::Failure::Write);
+    QVERIFY(!exporter.errorString().isEmpty());
+    // Writing must never replace the device node by a regular file.
+    QVERIFY(isCharacterDevice("/dev/full"));
+
+    TextExport headerOnly(tableModel({}, this));
+    QVERIFY(!headerOnly.write("/dev/full"));
+    QCOMPARE(headerOnly.failure(), TextExport::Failure::Write);
+}
+
+void TestTextExport::unopenablePathIsAnOpenError_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing directory") << "gone/out.txt";
+    QTest::newRow("a directory") << ".";
+}
+
+void TestTextExport::unopenablePathIsAnOpenError()
+{
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    TextExport exporter(tableModel({{"a", "b", "c", "d"}}, this));
+    QVERIFY(!exporter.write(dir.filePath(name)));
+    QCOMPARE(exporter.failure(), TextExport::Failure::Open);
+    QVERIFY(!exporter.errorString().isEmpty());
+}
+
+void TestTextExport::failedWriteKeepsExistingFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.txt");
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("the previous export\n");
+    old.close();
+
+    QList<QStringList> rows;
+    for (int i = 0; i < 5000; ++i)
+        rows.append({"2024-05-01 10:00:00", QString::number(i), "V", "DCV"});
+    TextExport exporter(tableModel(rows, this));
+    bool written;
+    {
+        FileSizeLimit limit(64 * 1024);
+        written = exporter.write(path);
+    }
+    QVERIFY(!written);
+    QCOMPARE(exporter.failure(), TextExport::Failure::Write);
+    QCOMPARE(contents(path), QByteArray("the previous export\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.txt"});
+}
+
+QUORVANE_TEST(TestTextExport);
+#include "tst_textexport.moc"

@@ -1,0 +1,245 @@
+#include "history/XlsxWorkbook.h"
+#include "tests/common/FileSizeLimit.h"
+#include "tests/common/TestRegistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace {
+const char *const Python = "/usr/bin/python3";
+
+QStandardItemModel *tableModel(const QList<QStringList> &rows, QObject *parent)
+{
+    auto *model = new QStandardItemModel(rows.size(), 4, parent);
+    model->setHorizontalHeaderLabels({"Time", "Data", "Unit", "Func"});
+    for (int row = 0; row < rows.size(); ++row) {
+        for (int column = 0; column < 4; ++column)
+            model->setItem(row, column, new QStandardItem(rows.at(row).value(column)));
+    }
+    return model;
+}
+
+QStringList sequenceRow(int i)
+{
+    return {QStringLiteral("2024-05-01 10:%1:00").arg(i % 60, 2, 10, QLatin1Char('0')),
+            QString::number(i * 0.25), "V", "DCV"};
+}
+}
+
+class TestXlsxWorkbook : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void readsBackAsWritten_data();
+    void readsBackAsWritten();
+    void columnWidthIsPixelsDividedBySix_data();
+    void columnWidthIsPixelsDividedBySix();
+    void reportsProgress();
+    void unwritableTargetIsAnError_data();
+    void unwritableTargetIsAnError();
+    void failedSaveKeepsExistingFile();
+    void replacedFileKeepsPermissionsAndLinks();
+
+private:
+    QString check(const QString &workbook, const QString &title, const QList<QStringList> &rows,
+                  const QVector<int> &characterWidths);
+};
+
+void TestXlsxWorkbook::initTestCase()
+{
+    QProcess probe;
+    probe.start(Python, {"-c", "import openpyxl"});
+    if (!probe.waitForFinished(60000) || probe.exitCode() != 0)
+        QSKIP("Debian's python3-openpyxl is not installed");
+}
+
+QString TestXlsxWorkbook::check(const QString &workbook, const QString &title,
+                                const QList<QStringList> &rows, const QVector<int> &characterWidths)
+{
+    QJsonArray jsonRows;
+    for (const QStringList &row : rows)
+        jsonRows.append(QJsonArray::fromStringList(row));
+    QJsonArray widths;
+    for (int width : characterWidths)
+        widths.append(width);
+    const QJsonObject want{{"title", title},
+                           {"headers", QJsonArray::fromStringList({"Time", "Data", "Unit", "Func"})},
+                           {"rows", jsonRows},
+                           {"widths", widths}};
+    const QString wantPath = workbook + ".json";
+    QFile file(wantPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return "cannot write " + wantPath;
+    file.write(QJsonDocument(want).toJson());
+    file.close();
+
+    QProcess checker;
+    checker.setProcessChannelMode(QProcess::MergedChannels);
+    checker.start(Python, {QStringLiteral(QUORVANE_HISTORY_TESTS_DIR "/check_workbook.py"), workbook, wantPath});
+    if (!checker.waitForFinished(120000))
+        return "check_workbook.py did not finish";
+    const QString output = QString::fromUtf8(checker.readAll());
+    return checker.exitCode() == 0 ? QString() : output + " (exit " + QString::number(checker.exitCode()) + ")";
+}
+
+void TestXlsxWorkbook::readsBackAsWritten_data()
+{
+    QTest::addColumn<QList<QStringList>>("rows");
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("empty table") << QList<QStringList>() << "Data Record";
+    QTest::newRow("texts that look like numbers and dates stay texts")
+        << QList<QStringList>{{"2024-05-01 10:00:00", "1.2345", "V", "DCV"},
+                              {"2024-05-01 10:00:01", "-0.0012", "mV", "DCmV"},
+                              {"2024-05-01 10:00:02", "0L.", "\u2103", "TEMP"},
+                              {"2024-05-01 10:00:03", "<&>\"'", "", "1e3"}}
+        << QString("Data Record \u2013 long title that has to wrap within the merged cells");
+    QList<QStringList> ten;
+    for (int i = 0; i < 10; ++i)
+        ten.append(sequenceRow(i));
+    QTest::newRow("ten rows") << ten << "Data Record";
+}
+
+void TestXlsxWorkbook::readsBackAsWritten()
+{
+    QFETCH(QList<QStringList>, rows);
+    QFETCH(QString, title);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("table.xlsx");
+    XlsxWorkbook workbook(tableModel(rows, this), {120, 125, 60, 90});
+    QVERIFY2(workbook.write(path, title), qPrintable(workbook.errorString()));
+    const QString problems = check(path, title, rows, {20, 20, 10, 15});
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"table.xlsx", "table.xlsx.json"}));
+}
+
+void TestXlsxWorkbook::columnWidthIsPixelsDividedBySix_data()
+{
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<int>("characters");
+    QTest::newRow("120") << 120 << 20;
+    QTest::newRow("125") << 125 << 20;
+    QTest::newRow("5") << 5 << 0;
+    QTest::newRow("1203") << 1203 << 200;
+}
+
+void TestXlsxWorkbook::columnWidthIsPixelsDividedBySix()
+{
+    QFETCH(int, pixels);
+    QFETCH(int, characters);
+    QCOMPARE(XlsxWorkbook::characterWidth(pixels), characters);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("widths.xlsx");
+    const QList<QStringList> rows{{"a", "b", "c", "d"}};
+    XlsxWorkbook workbook(tableModel(rows, this), {pixels, 60, 60, 60});
+    QVERIFY(workbook.write(path, "T"));
+    const QString problems = check(path, "T", rows, {characters, 10, 10, 10});
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+}
+
+void TestXlsxWorkbook::reportsProgress()
+{
+    QList<QStringList> rows;
+    for (int i = 0; i < 10000; ++i)
+        rows.append(sequenceRow(i));
+    QTemporaryDir dir;
+    XlsxWorkbook workbook(tableModel(rows, this), {120, 60, 60, 60});
+    QVector<int> seen;
+    workbook.setProgress([&seen](int written, int total) {
+        QCOMPARE(total, 10000);
+        seen.append(written);
+    });
+    QVERIFY(workbook.write(dir.filePath("big.xlsx"), "T"));
+    QVERIFY(seen.size() >= 2);
+    QVERIFY(std::is_sorted(seen.cbegin(), seen.cend()));
+    QCOMPARE(seen.last(), 10000);
+}
+
+void TestXlsxWorkbook::unwritableTargetIsAnError_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("missing directory") << "gone/table.xlsx";
+    QTest::newRow("full device") << "/dev/full";
+}
+
+void TestXlsxWorkbook::unwritableTargetIsAnError()
+{
+    QFETCH(QString, path);
+    QTemporaryDir dir;
+    const QString target = QDir(dir.path()).filePath(path);
+    XlsxWorkbook workbook(tableModel({{"a", "b", "c", "d"}}, this), {60, 60, 60, 60});
+    QVERIFY(!workbook.write(target, "T"));
+    QVERIFY(workbook.errorString().contains(target));
+    struct stat info;
+    if (path.startsWith("/dev/"))
+        QVERIFY(stat("/dev/full", &info) == 0 && S_ISCHR(info.st_mode));
+    QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+}
+
+void TestXlsxWorkbook::failedSaveKeepsExistingFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("table.xlsx");
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("previous workbook");
+    old.close();
+    QList<QStringList> rows;
+    for (int i = 0; i < 20000; ++i)
+        rows.append(sequenceRow(i));
+    XlsxWorkbook workbook(tableModel(rows, this), {60, 60, 60, 60});
+    bool written;
+    {
+        FileSizeLimit limit(16 * 1024);
+        written = workbook.write(path, "T");
+    }
+    QVERIFY(!written);
+    QVERIFY(workbook.errorString().contains(path));
+    QFile kept(path);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("previous workbook"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"table.xlsx"});
+}
+
+void TestXlsxWorkbook::replacedFileKeepsPermissionsAndLinks()
+{
+    QTemporaryDir dir;
+    XlsxWorkbook workbook(tableModel({{"a", "b", "c", "d"}}, this), {60, 60, 60, 60});
+    const mode_t mask = umask(022);
+    const QString fresh = dir.filePath("fresh.xlsx");
+    const bool freshWritten = workbook.write(fresh, "T");
+    umask(mask);
+    QVERIFY(freshWritten);
+    struct stat info;
+    QVERIFY(stat(QFile::encodeName(fresh).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 0777, mode_t(0644));
+
+    const QString kept = dir.filePath("kept.xlsx");
+    QFile old(kept);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.close();
+    QVERIFY(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QString link = dir.filePath("link.xlsx");
+    QVERIFY(QFile::link(kept, link));
+    QVERIFY(workbook.write(link, "T"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(QFileInfo(kept).size() > 1000);
+    QVERIFY(stat(QFile::encodeName(kept).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 0777, mode_t(0640));
+}
+
+QUORVANE_TEST(TestXlsxWorkbook);
+#include "tst_xlsxworkbook.moc"
