@@ -93,7 +93,13 @@
 <context>
     <name>HistoryData</name>
     <message>
-        <location filename="../history/HistoryData.cpp" line="+144"/>
+        <location filename="../history/HistoryData.cpp" line="+150"/>
+        <location line="+309"/>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <location line="-288"/>
         <source>history viewing</source>
         <translation>历史数据查看</translation>
     </message>
@@ -129,13 +135,115 @@
     </message>
     <message>
         <location line="+1"/>
+        <location line="+323"/>
+        <location line="+21"/>
         <source>Print</source>
         <translation>打印</translation>
     </message>
     <message>
-        <location line="+154"/>
+        <location line="-190"/>
         <source>Loading the stored readings...</source>
         <translation>正在加载已存储的读数……</translation>
+    </message>
+    <message>
+        <location line="+71"/>
+        <location line="+91"/>
+        <source>Data Record</source>
+        <translation>数据记录</translation>
+    </message>
+    <message>
+        <location line="-76"/>
+        <location line="+20"/>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <location line="-20"/>
+        <source>Txt(*.txt)</source>
+        <translation>文本文件(*.txt)</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Read File</source>
+        <translation>读取文件</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Cannot open file</source>
+        <translation>无法打开文件</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+20"/>
+        <location line="+51"/>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <location line="-70"/>
+        <source>The file %1 could not be written: %2</source>
+        <translation>无法写入文件 %1：%2</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Prompt</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Save successed</source>
+        <translation>保存成功</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Excel(*.xls *.xlsx)</source>
+        <translation>Excel 文件(*.xls *.xlsx)</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <location line="+77"/>
+        <source>completed</source>
+        <translation>完成</translation>
+    </message>
+    <message>
+        <location line="-76"/>
+        <source>The file has been exported, is it open now?</source>
+        <translation>文件已导出，是否现在打开？</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Writing %1...</source>
+        <translation>正在写入 %1……</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>No default printer is set. The table was saved in %1.</source>
+        <translation>未设置默认打印机。表格已保存到 %1。</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>The table could not be printed: %1</source>
+        <translation>无法打印表格：%1</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Print successed</source>
+        <translation>打印成功</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>No default printer is set.</source>
+        <translation>未设置默认打印机。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>There is no file %1 to print.</source>
+        <translation>没有可打印的文件 %1。</translation>
     </message>
 </context>
 <context>
@@ -274,6 +382,72 @@
     </message>
 </context>
 <context>
+    <name>TablePrinter</name>
+    <message>
+        <location filename="../history/TablePrinter.cpp" line="+56"/>
+        <source>The printer cannot be used.</source>
+        <translation>无法使用该打印机。</translation>
+    </message>
+    <message>
+        <location line="+61"/>
+        <source>The page is too small for one table row.</source>
+        <translation>页面太小，放不下一行表格。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The printer refused a new page.</source>
+        <translation>打印机拒绝了新的一页。</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The pages could not be rendered.</source>
+        <translation>无法生成打印页面。</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>The print command lp was not found.</source>
+        <translation>未找到打印命令 lp。</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>The print server did not answer.</source>
+        <translation>打印服务器没有响应。</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>The printer %1 did not accept the job: %2</source>
+        <translation>打印机 %1 未接受打印任务：%2</translation>
+    </message>
+</context>
+<context>
+    <name>TextExport</name>
+    <message>
+        <location filename="../history/TextExport.cpp" line="+17"/>
+        <source>Num</source>
+        <translation>序号</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Data</source>
+        <translation>数据</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Unit</source>
+        <translation>单位</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Func</source>
+        <translation>功能</translation>
+    </message>
+</context>
+<context>
     <name>Wave</name>
     <message>
         <location filename="../plot/Wave.cpp" line="+41"/>
@@ -302,6 +476,21 @@
         <location line="+0"/>
         <source>Func</source>
         <translation>功能</translation>
+    </message>
+</context>
+<context>
+    <name>XlsxWorkbook</name>
+    <message>
+        <location filename="../history/XlsxWorkbook.cpp" line="+52"/>
+        <location line="+15"/>
+        <location line="+85"/>
+        <source>The file %1 could not be written: %2</source>
+        <translation>无法写入文件 %1：%2</translation>
+    </message>
+    <message>
+        <location line="-67"/>
+        <source>The file %1 could not be written.</source>
+        <translation>无法写入文件 %1。</translation>
     </message>
 </context>
 </TS>

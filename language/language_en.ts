@@ -93,7 +93,13 @@
 <context>
     <name>HistoryData</name>
     <message>
-        <location filename="../history/HistoryData.cpp" line="+144"/>
+        <location filename="../history/HistoryData.cpp" line="+150"/>
+        <location line="+309"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="-288"/>
         <source>history viewing</source>
         <translation>history viewing</translation>
     </message>
@@ -129,13 +135,115 @@
     </message>
     <message>
         <location line="+1"/>
+        <location line="+323"/>
+        <location line="+21"/>
         <source>Print</source>
         <translation>Print</translation>
     </message>
     <message>
-        <location line="+154"/>
+        <location line="-190"/>
         <source>Loading the stored readings...</source>
         <translation>Loading the stored readings...</translation>
+    </message>
+    <message>
+        <location line="+71"/>
+        <location line="+91"/>
+        <source>Data Record</source>
+        <translation>Data Record</translation>
+    </message>
+    <message>
+        <location line="-76"/>
+        <location line="+20"/>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <location line="-20"/>
+        <source>Txt(*.txt)</source>
+        <translation>Txt(*.txt)</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Read File</source>
+        <translation>Read File</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Cannot open file</source>
+        <translation>Cannot open file</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+20"/>
+        <location line="+51"/>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <location line="-70"/>
+        <source>The file %1 could not be written: %2</source>
+        <translation>The file %1 could not be written: %2</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Prompt</source>
+        <translation>Prompt</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Save successed</source>
+        <translation>Save successed</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Excel(*.xls *.xlsx)</source>
+        <translation>Excel(*.xls *.xlsx)</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <location line="+77"/>
+        <source>completed</source>
+        <translation>completed</translation>
+    </message>
+    <message>
+        <location line="-76"/>
+        <source>The file has been exported, is it open now?</source>
+        <translation>The file has been exported, is it open now?</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Writing %1...</source>
+        <translation>Writing %1...</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>No default printer is set. The table was saved in %1.</source>
+        <translation>No default printer is set. The table was saved in %1.</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>The table could not be printed: %1</source>
+        <translation>The table could not be printed: %1</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Print successed</source>
+        <translation>Print successed</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>No default printer is set.</source>
+        <translation>No default printer is set.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>There is no file %1 to print.</source>
+        <translation>There is no file %1 to print.</translation>
     </message>
 </context>
 <context>
@@ -274,6 +382,72 @@
     </message>
 </context>
 <context>
+    <name>TablePrinter</name>
+    <message>
+        <location filename="../history/TablePrinter.cpp" line="+56"/>
+        <source>The printer cannot be used.</source>
+        <translation>The printer cannot be used.</translation>
+    </message>
+    <message>
+        <location line="+61"/>
+        <source>The page is too small for one table row.</source>
+        <translation>The page is too small for one table row.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The printer refused a new page.</source>
+        <translation>The printer refused a new page.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The pages could not be rendered.</source>
+        <translation>The pages could not be rendered.</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>The print command lp was not found.</source>
+        <translation>The print command lp was not found.</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>The print server did not answer.</source>
+        <translation>The print server did not answer.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>The printer %1 did not accept the job: %2</source>
+        <translation>The printer %1 did not accept the job: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TextExport</name>
+    <message>
+        <location filename="../history/TextExport.cpp" line="+17"/>
+        <source>Num</source>
+        <translation>Num</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Data</source>
+        <translation>Data</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Unit</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Func</source>
+        <translation>Func</translation>
+    </message>
+</context>
+<context>
     <name>Wave</name>
     <message>
         <location filename="../plot/Wave.cpp" line="+41"/>
@@ -302,6 +476,21 @@
         <location line="+0"/>
         <source>Func</source>
         <translation>Func</translation>
+    </message>
+</context>
+<context>
+    <name>XlsxWorkbook</name>
+    <message>
+        <location filename="../history/XlsxWorkbook.cpp" line="+52"/>
+        <location line="+15"/>
+        <location line="+85"/>
+        <source>The file %1 could not be written: %2</source>
+        <translation>The file %1 could not be written: %2</translation>
+    </message>
+    <message>
+        <location line="-67"/>
+        <source>The file %1 could not be written.</source>
+        <translation>The file %1 could not be written.</translation>
     </message>
 </context>
 </TS>
