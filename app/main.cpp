@@ -1,7 +1,33 @@
+#include "app/MainWindow.h"
+
 #include <QApplication>
+#include <QDesktopWidget>
+#include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
+    // The icons live in the core library's resources, which a static
+    // library does not register by itself.
+    Q_INIT_RESOURCE(resources);
+
     QApplication app(argc, argv);
-    return 0;
+    // Relative to the working directory, as are the translations below.
+    QApplication::addLibraryPath(QStringLiteral("./plugins"));
+
+    QLocale locale;
+    QTranslator translator;
+    if (locale.language() == QLocale::Chinese)
+        translator.load(QStringLiteral("language/language_cn.qm"));
+    else if (locale.language() == QLocale::English)
+        translator.load(QStringLiteral("language/language_en.qm"));
+    QApplication::installTranslator(&translator);
+
+    MainWindow window;
+    const QWidget *desktop = QApplication::desktop();
+    window.resize(static_cast<int>(desktop->width() * 0.8), static_cast<int>(desktop->height() * 0.8));
+    window.show();
+    window.move((desktop->width() - window.geometry().width()) / 2,
+                (desktop->height() - window.geometry().height()) / 2);
+    return app.exec();
 }

@@ -18,6 +18,8 @@ packages=(
     clang libclang-rt-14-dev
     # export and print tests
     python3-openpyxl cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
+    # the start-up test runs the program on a private X server
+    xvfb x11-utils
 )
 
 missing=()

@@ -1,0 +1,230 @@
+#include "app/MainWindow.h"
+
+#include "app/About.h"
+#include "app/ComSet.h"
+#include "app/HelpLauncher.h"
+#include "app/MineTime.h"
+#include "display/Widget.h"
+#include "history/DataQueryTime.h"
+#include "history/HistoryData.h"
+#include "meter/Communication.h"
+#include "meter/Reading.h"
+#include "store/Database.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStringList>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+const int ClockInterval = 1000;
+// The meter's line runs at 19230 baud, not the standard 19200.
+const int MeterBaudRate = 19230;
+const QString TimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+}
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setWindowTitle(tr("Quorvane"));
+
+    menuBar = new QMenuBar(this);
+    toolBar = new QToolBar(this);
+    statusBar = new QStatusBar(this);
+    widget = new Widget(this);
+    communication = new Communication(this);
+
+    fileMenu = menuBar->addMenu(tr("File"));
+    quitAction = fileMenu->addAction(tr("Quit"));
+    setMenu = menuBar->addMenu(tr("Set"));
+    serialAction = setMenu->addAction(tr("Serial port"));
+    intervalAction = setMenu->addAction(tr("Time interval"));
+    historyMenu = menuBar->addMenu(tr("History record"));
+    queryAction = historyMenu->addAction(tr("History record query"));
+    helpMenu = menuBar->addMenu(tr("Help"));
+    instructionsAction = helpMenu->addAction(tr("Software instructions"));
+    aboutAction = helpMenu->addAction(tr("About"));
+
+    // Parentless here; the tool bar takes them over below.
+    startButton = new QToolButton;
+    stopButton = new QToolButton;
+
+    dateTimeLabel = new QLabel;
+    statusBar->addPermanentWidget(dateTimeLabel, 0);
+    connectLabel = new QLabel(tr("Disconnected"));
+    statusBar->addWidget(connectLabel, 0);
+
+    timerDateTime = new QTimer(this);
+    timerUpdate = new QTimer(this);
+
+    comSet = new ComSet(this);
+    dataQueryTime = new DataQueryTime(this);
+    mineTime = new MineTime(this);
+    historyData = new HistoryData(this);
+
+    // A store that cannot open leaves the display working; every use asks
+    // isOpen() first.
+    database = new Database;
+    database->open();
+
+    comSet->hide();
+    dataQueryTime->hide();
+    mineTime->hide();
+    historyData->hide();
+
+    startButton->setIcon(QIcon(QStringLiteral(":image/start.jpg")));
+    startButton->setText(tr("Start"));
+    startButton->setAutoRaise(true);
+    startButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+
+    stopButton->setIcon(QIcon(QStringLiteral(":image/stop.jpg")));
+    stopButton->setText(tr("Stop"));
+    stopButton->setAutoRaise(true);
+    stopButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    stopButton->setEnabled(false);
+
+    toolBar->addWidget(startButton);
+    toolBar->addWidget(stopButton);
+    toolBar->setMovable(false);
+
+    setMenuBar(menuBar);
+    addToolBar(toolBar);
+    setStatusBar(statusBar);
+    setCentralWidget(widget);
+
+    connect(quitAction, &QAction::triggered, this, &MainWindow::close);
+    connect(serialAction, &QAction::triggered, this, &MainWindow::slot_serial);
+    connect(intervalAction, &QAction::triggered, this, &MainWindow::slot_interval);
+    connect(queryAction, &QAction::triggered, this, &MainWindow::slot_query);
+    connect(instructionsAction, &QAction::triggered, this, &MainWindow::slot_direction);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::slot_about);
+    connect(startButton, &QToolButton::clicked, this, &MainWindow::slot_start);
+    connect(stopButton, &QToolButton::clicked, this, &MainWindow::slot_stop);
+    connect(timerDateTime, &QTimer::timeout, this, &MainWindow::slot_timerDateTime);
+    connect(timerUpdate, &QTimer::timeout, this, &MainWindow::slot_timerUpdate);
+    connect(communication, &Communication::signal_funcRangeChange, widget, &Widget::slot_funcRangeChange);
+    connect(communication, &Communication::signal_timer, this, &MainWindow::slot_stopUpdate);
+    connect(comSet, &ComSet::signal_serialName, this, &MainWindow::slot_comset);
+    connect(mineTime, &MineTime::signal_mineTime, this, &MainWindow::slot_mineTime);
+    connect(dataQueryTime, &DataQueryTime::signal_dataTime, this, &MainWindow::slot_dataQuerytime);
+
+    timerDateTime->start(ClockInterval);
+}
+
+void MainWindow::slot_serial()
+{
+    comSet->show();
+}
+
+void MainWindow::slot_interval()
+{
+    mineTime->show();
+}
+
+void MainWindow::slot_query()
+{
+    dataQueryTime->show();
+}
+
+void MainWindow::slot_direction()
+{
+    // Returns at once: the help opens in a viewer of its own.
+    HelpLauncher::open(this);
+}
+
+void MainWindow::slot_about()
+{
+    // Built afresh for every showing.
+    About about(nullptr);
+    about.exec();
+}
+
+void MainWindow::slot_start()
+{
+    widget->clearForStart();
+    widget->setLinkIndicator(true);
+    communication->startWatchdog();
+    // Read from the dialog now, so an interval left with "Cancel" counts too.
+    timerUpdate->start(mineTime->timeInterval());
+    startButton->setEnabled(false);
+    stopButton->setEnabled(true);
+    connectLabel->setText(tr("Connected"));
+    serialAction->setEnabled(false);
+    intervalAction->setEnabled(false);
+}
+
+void MainWindow::slot_stop()
+{
+    widget->setLinkIndicator(false);
+    timerUpdate->stop();
+    startButton->setEnabled(true);
+    stopButton->setEnabled(false);
+    connectLabel->setText(tr("Disconnected"));
+    serialAction->setEnabled(true);
+    intervalAction->setEnabled(true);
+}
+
+void MainWindow::slot_timerDateTime()
+{
+    dateTimeLabel->setText(QDateTime::currentDateTime().toString(TimeFormat));
+}
+
+void MainWindow::slot_timerUpdate()
+{
+    // A change of function or range is handled by the widget during this
+    // call, so the reading that brought it starts the new series.
+    if (!communication->takeLatestFrame())
+        return;
+    storeReading();
+    widget->showReading();
+    widget->updateBar();
+}
+
+void MainWindow::slot_stopUpdate()
+{
+    slot_stop();
+    widget->stopUpdate();
+}
+
+void MainWindow::slot_comset(const QString &name)
+{
+    communication->openPort(name, MeterBaudRate);
+}
+
+void MainWindow::slot_mineTime(int interval)
+{
+    timerUpdate->stop();
+    timerUpdate->start(interval);
+}
+
+void MainWindow::slot_dataQuerytime(QDateTime &startTime, QDateTime &stopTime)
+{
+    if (!database->isOpen())
+        return;
+    queryModel = database->query(startTime, stopTime);
+    historyData->setModel(queryModel);
+    historyData->show();
+}
+
+void MainWindow::storeReading()
+{
+    // addSample() stamps the reading with the current time, which the
+    // record carries, so it comes first.
+    widget->addSample();
+
+    const Reading &reading = Reading::current();
+    QString value = reading.valueText;
+    if (reading.negative)
+        value.prepend(QLatin1Char('-'));
+    const QStringList record{reading.functionText, value, reading.unitText,
+                             QString::number(reading.range), reading.time.toString(TimeFormat)};
+    if (database->isOpen())
+        database->insert(record);
+}

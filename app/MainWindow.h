@@ -1,0 +1,83 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include <QMainWindow>
+
+class QAction;
+class QDateTime;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QSqlQueryModel;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class Communication;
+class ComSet;
+class DataQueryTime;
+class Database;
+class HistoryData;
+class MineTime;
+class Widget;
+
+// The program's one window: menus, the Start/Stop tool bar, the status bar
+// with link state and clock, the live display, and the sampling loop that
+// moves each newest meter frame to the display and the store.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+
+private slots:
+    void slot_serial();
+    void slot_interval();
+    void slot_query();
+    void slot_direction();
+    void slot_about();
+    void slot_start();
+    void slot_stop();
+    void slot_timerDateTime();
+    void slot_timerUpdate();
+    void slot_stopUpdate();
+    void slot_comset(const QString &name);
+    void slot_mineTime(int interval);
+    void slot_dataQuerytime(QDateTime &startTime, QDateTime &stopTime);
+
+private:
+    void storeReading();
+
+    QMenuBar *menuBar;
+    QToolBar *toolBar;
+    QStatusBar *statusBar;
+    Widget *widget;
+    QMenu *fileMenu;
+    QMenu *setMenu;
+    QMenu *historyMenu;
+    QMenu *helpMenu;
+    QAction *quitAction;
+    QAction *serialAction;
+    QAction *intervalAction;
+    QAction *queryAction;
+    QAction *instructionsAction;
+    QAction *aboutAction;
+    QToolButton *startButton;
+    QToolButton *stopButton;
+    Communication *communication;
+    ComSet *comSet;
+    DataQueryTime *dataQueryTime;
+    MineTime *mineTime;
+    HistoryData *historyData;
+    // Lives until the process ends: the history window keeps showing the
+    // query model it owns.
+    Database *database;
+    QSqlQueryModel *queryModel = nullptr;
+    QLabel *dateTimeLabel;
+    QLabel *connectLabel;
+    QTimer *timerDateTime;
+    QTimer *timerUpdate;
+};
+
+#endif

@@ -1,0 +1,496 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>About</name>
+    <message>
+        <location filename="../app/About.cpp" line="+11"/>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Software name: </source>
+        <translation>软件名称：</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Quorvane</source>
+        <translation>Quorvane 万用表上位机</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Software version: </source>
+        <translation>软件版本：</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>ComSet</name>
+    <message>
+        <location filename="../app/ComSet.cpp" line="+22"/>
+        <source>Serial Port Setup</source>
+        <translation>串口设置</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>COM:</source>
+        <translation>串口：</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>DataQueryTime</name>
+    <message>
+        <location filename="../history/DataQueryTime.cpp" line="+19"/>
+        <source>Historical records query</source>
+        <translation>历史记录查询</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Start Time:</source>
+        <translation>开始时间：</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Stop Time:</source>
+        <translation>结束时间：</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>The start time cannot be greater than the stop time</source>
+        <translation>开始时间不能晚于结束时间</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryData</name>
+    <message>
+        <location filename="../history/HistoryData.cpp" line="+150"/>
+        <location line="+309"/>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <location line="-288"/>
+        <source>history viewing</source>
+        <translation>历史数据查看</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Data</source>
+        <translation>数据</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Unit</source>
+        <translation>单位</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Func</source>
+        <translation>功能</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Out excel</source>
+        <translation>导出 Excel</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Out txt</source>
+        <translation>导出文本</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+323"/>
+        <location line="+21"/>
+        <source>Print</source>
+        <translation>打印</translation>
+    </message>
+    <message>
+        <location line="-190"/>
+        <source>Loading the stored readings...</source>
+        <translation>正在加载已存储的读数……</translation>
+    </message>
+    <message>
+        <location line="+71"/>
+        <location line="+91"/>
+        <source>Data Record</source>
+        <translation>数据记录</translation>
+    </message>
+    <message>
+        <location line="-76"/>
+        <location line="+20"/>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <location line="-20"/>
+        <source>Txt(*.txt)</source>
+        <translation>文本文件(*.txt)</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Read File</source>
+        <translation>读取文件</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Cannot open file</source>
+        <translation>无法打开文件</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+20"/>
+        <location line="+51"/>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <location line="-70"/>
+        <source>The file %1 could not be written: %2</source>
+        <translation>无法写入文件 %1：%2</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Prompt</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Save successed</source>
+        <translation>保存成功</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Excel(*.xls *.xlsx)</source>
+        <translation>Excel 文件(*.xls *.xlsx)</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <location line="+77"/>
+        <source>completed</source>
+        <translation>完成</translation>
+    </message>
+    <message>
+        <location line="-76"/>
+        <source>The file has been exported, is it open now?</source>
+        <translation>文件已导出，是否现在打开？</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Writing %1...</source>
+        <translation>正在写入 %1……</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>No default printer is set. The table was saved in %1.</source>
+        <translation>未设置默认打印机。表格已保存到 %1。</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>The table could not be printed: %1</source>
+        <translation>无法打印表格：%1</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Print successed</source>
+        <translation>打印成功</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>No default printer is set.</source>
+        <translation>未设置默认打印机。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>There is no file %1 to print.</source>
+        <translation>没有可打印的文件 %1。</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <location filename="../app/MainWindow.cpp" line="+36"/>
+        <source>Quorvane</source>
+        <translation>Quorvane 万用表上位机</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>File</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Set</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Serial port</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Time interval</source>
+        <translation>时间间隔</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>History record</source>
+        <translation>历史记录</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>History record query</source>
+        <translation>历史记录查询</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Help</source>
+        <translation>帮助</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Software instructions</source>
+        <translation>软件说明</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <location line="+108"/>
+        <source>Disconnected</source>
+        <translation>未连接</translation>
+    </message>
+    <message>
+        <location line="-86"/>
+        <source>Start</source>
+        <translation>开始</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <location line="+70"/>
+        <source>Connected</source>
+        <translation>已连接</translation>
+    </message>
+</context>
+<context>
+    <name>MaxMin</name>
+    <message>
+        <location filename="../display/MaxMin.cpp" line="+33"/>
+        <source>Max:</source>
+        <translation>最大值：</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Min:</source>
+        <translation>最小值：</translation>
+    </message>
+</context>
+<context>
+    <name>MineTime</name>
+    <message>
+        <location filename="../app/MineTime.cpp" line="+21"/>
+        <source>Dwell time</source>
+        <translation>采集间隔</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Automatic acquisition</source>
+        <translation>自动采集</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Manual set</source>
+        <translation>手动设置</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Time interval of data acquisition:</source>
+        <translation>数据采集时间间隔：</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>S</source>
+        <translation>秒</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Note: Time interval of sampling data(1~3600S)</source>
+        <translation>注：数据采样时间间隔（1~3600秒）</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>TablePrinter</name>
+    <message>
+        <location filename="../history/TablePrinter.cpp" line="+56"/>
+        <source>The printer cannot be used.</source>
+        <translation>无法使用该打印机。</translation>
+    </message>
+    <message>
+        <location line="+61"/>
+        <source>The page is too small for one table row.</source>
+        <translation>页面太小，放不下一行表格。</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The printer refused a new page.</source>
+        <translation>打印机拒绝了新的一页。</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The pages could not be rendered.</source>
+        <translation>无法生成打印页面。</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>The print command lp was not found.</source>
+        <translation>未找到打印命令 lp。</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>The print server did not answer.</source>
+        <translation>打印服务器没有响应。</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>The printer %1 did not accept the job: %2</source>
+        <translation>打印机 %1 未接受打印任务：%2</translation>
+    </message>
+</context>
+<context>
+    <name>TextExport</name>
+    <message>
+        <location filename="../history/TextExport.cpp" line="+17"/>
+        <source>Num</source>
+        <translation>序号</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Data</source>
+        <translation>数据</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Unit</source>
+        <translation>单位</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Func</source>
+        <translation>功能</translation>
+    </message>
+</context>
+<context>
+    <name>Wave</name>
+    <message>
+        <location filename="../plot/Wave.cpp" line="+41"/>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Value</source>
+        <translation>数值</translation>
+    </message>
+</context>
+<context>
+    <name>Widget</name>
+    <message>
+        <location filename="../display/Widget.cpp" line="+20"/>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Data</source>
+        <translation>数据</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Func</source>
+        <translation>功能</translation>
+    </message>
+</context>
+<context>
+    <name>XlsxWorkbook</name>
+    <message>
+        <location filename="../history/XlsxWorkbook.cpp" line="+52"/>
+        <location line="+15"/>
+        <location line="+85"/>
+        <source>The file %1 could not be written: %2</source>
+        <translation>无法写入文件 %1：%2</translation>
+    </message>
+    <message>
+        <location line="-67"/>
+        <source>The file %1 could not be written.</source>
+        <translation>无法写入文件 %1。</translation>
+    </message>
+</context>
+</TS>
