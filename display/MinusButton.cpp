@@ -1,5 +1,7 @@
 #include "display/MinusButton.h"
 
+#include "display/PanelFont.h"
+
 #include <QFont>
 
 const char *const MinusButton::LitStyle = "background-color: rgb(0, 255, 0);";
@@ -9,10 +11,7 @@ MinusButton::MinusButton(const QString &text, QWidget *parent)
     : QPushButton(text, parent)
 {
     setStyleSheet(QLatin1String(LitStyle));
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(24);
-    font.setWeight(QFont::Bold);
-    setFont(font);
+    setFont(PanelFont::make(24, QFont::Bold));
     setFixedSize(50, 10);
 }
 

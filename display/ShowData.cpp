@@ -77,6 +77,12 @@ ShowData::ShowData(QWidget *parent)
     maxMinLayout->addWidget(maxLabel);
     maxMinLayout->addStretch();
 
+    // At 100 points a five-digit value leaves the 610-pixel panel almost no
+    // room: with the style's default margins and spacing the widest rows
+    // ("FREQ" in MHz, "DCmV") would lose their last digit, so the reading row
+    // packs its columns edge to edge.
+    mainLayout->setContentsMargins(4, 4, 4, 4);
+    readingLayout->setSpacing(0);
     readingLayout->addLayout(funcLayout);
     readingLayout->addLayout(valueLayout);
     readingLayout->addLayout(unitLayout);

@@ -1,5 +1,7 @@
 #include "display/StateLabel.h"
 
+#include "display/PanelFont.h"
+
 #include <QFont>
 
 const char *const StateLabel::LitStyle = "color: rgb(0, 255, 0);";
@@ -9,11 +11,7 @@ StateLabel::StateLabel(const QString &text, int pointSize, int weight, QWidget *
     : QLabel(text, parent)
 {
     setStyleSheet(QLatin1String(LitStyle));
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(pointSize);
-    font.setWeight(QFont::Bold);
-    font.setWeight(weight);
-    setFont(font);
+    setFont(PanelFont::make(pointSize, weight));
 }
 
 StateLabel::~StateLabel() = default;

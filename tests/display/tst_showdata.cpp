@@ -81,6 +81,8 @@ private slots:
     void setBarValue_data();
     void setBarValue();
     void barComesBackAfterFrequency();
+    void widestReadingsFitThePanel_data();
+    void widestReadingsFitThePanel();
 };
 
 void TestShowData::init()
@@ -138,7 +140,8 @@ void TestShowData::partsLook()
     QVERIFY(widget);
     QCOMPARE(widget->font().family(), QStringLiteral("Arial"));
     QCOMPARE(widget->font().weight(), 75);
-    QCOMPARE(widget->font().pointSize(), pointSize);
+    // Sized in pixels as the point size comes out at 96 dpi, like the panel.
+    QCOMPARE(widget->font().pixelSize(), qRound(pointSize * 96 / 72.0));
     QCOMPARE(widget->styleSheet(), part == "MinusButton" ? litBar : litText);
 }
 
@@ -316,6 +319,40 @@ void TestShowData::barComesBackAfterFrequency()
     panel.setBarValue(3.0);
     QCOMPARE(segmentsShown(panel.findChild<ScaleBar *>()), 7);
     QVERIFY(!panel.findChild<ScaleBar *>()->numberLabels().first()->isHidden());
+}
+
+void TestShowData::widestReadingsFitThePanel_data()
+{
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("start-up") << "DCmV" << "8.0000" << "mV";
+    QTest::newRow("millivolts") << "DCmV" << "123.45" << "mV";
+    QTest::newRow("megahertz") << "FREQ" << "2.1234" << "MHz";
+    QTest::newRow("diode") << "DIODE" << "2.1234" << "V";
+    QTest::newRow("megohms") << "OHM" << "2.1234" << QString::fromUtf8("M\u03a9");
+    QTest::newRow("fahrenheit") << "TEMP" << "1100.0" << QString::fromUtf8("\u2109");
+}
+
+// The panel's size is fixed, so the widest function, value and unit texts
+// together must still leave the value label room for every digit.
+void TestShowData::widestReadingsFitThePanel()
+{
+    QFETCH(QString, function);
+    QFETCH(QString, value);
+    QFETCH(QString, unit);
+    ShowData panel;
+    panel.show();
+    Reading &reading = Reading::current();
+    reading.functionText = function;
+    reading.valueText = value;
+    reading.unitText = unit;
+    panel.refreshPanel();
+    QApplication::processEvents();
+    const DataLabel *label = panel.findChild<DataLabel *>();
+    QVERIFY(label->geometry().right() < panel.width());
+    QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(value),
+             qPrintable(QStringLiteral("%1 wide for %2").arg(label->width()).arg(value)));
 }
 
 QUORVANE_TEST(TestShowData);
