@@ -42,6 +42,11 @@ Wave::Wave(QWidget *parent)
     setAxisScaleDraw(QwtPlot::xBottom, new TimeScaleDrawR(startTime));
     setAxisTitle(QwtPlot::yLeft, tr("Value"));
 
+    // Qwt asks for enough width to set every time label apart, about 750
+    // pixels for the live axis; that alone would keep the main window from
+    // fitting a 1366-pixel screen. Below that the labels simply sit closer.
+    setMinimumSize(300, 200);
+
     panner = new QwtPlotPanner(canvas());
     magnifier = new QwtPlotMagnifier(canvas());
 }

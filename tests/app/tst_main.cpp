@@ -113,6 +113,8 @@ void TestMain::windowSizeAndLanguage_data()
                                        << QRect(192, 108, 1536, 864);
     QTest::newRow("2560x1440 German") << QSize(2560, 1440) << "de_DE.UTF-8" << "Quorvane"
                                       << QRect(256, 144, 2048, 1152);
+    QTest::newRow("1366x768 English") << QSize(1366, 768) << "en_US.UTF-8" << "Quorvane"
+                                      << QRect(137, 77, 1092, 614);
     QTest::newRow("1920x1200 English") << QSize(1920, 1200) << "en_US.UTF-8" << "Quorvane"
                                        << QRect(192, 120, 1536, 960);
 }

@@ -33,10 +33,25 @@ int TestRegistry::runAll(int argc, char *argv[])
     // Static registration runs in link order; sort so a run is repeatable.
     std::sort(entries().begin(), entries().end(),
               [](const Entry &a, const Entry &b) { return a.name < b.name; });
+    // "tst_x TestClass [args]" runs that class alone, with the rest of the
+    // arguments (test functions, options) passed to it.
+    QByteArray only;
+    QVector<char *> args(argv, argv + argc);
+    if (argc > 1) {
+        for (const Entry &entry : qAsConst(entries())) {
+            if (entry.name == argv[1]) {
+                only = entry.name;
+                args.remove(1);
+                break;
+            }
+        }
+    }
     int failed = 0;
-    for (const Entry &entry : entries()) {
+    for (const Entry &entry : qAsConst(entries())) {
+        if (!only.isEmpty() && entry.name != only)
+            continue;
         QObject *test = entry.factory();
-        failed += QTest::qExec(test, argc, argv);
+        failed += QTest::qExec(test, args.size(), args.data());
         delete test;
     }
     return failed == 0 ? 0 : 1;

@@ -8,7 +8,8 @@ class QObject;
 
 // Lets one test executable per subsystem hold several QtTest classes, each in
 // a file named after the unit it checks. A file registers its class with
-// QUORVANE_TEST(ClassName); the shared main() runs them all in turn.
+// QUORVANE_TEST(ClassName); the shared main() runs them all in turn, or only
+// the class named as the first argument.
 namespace TestRegistry {
 using Factory = std::function<QObject *()>;
 bool add(const char *name, Factory factory);
