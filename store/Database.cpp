@@ -190,10 +190,6 @@ bool Database::prepareSession()
     PGconn *pg = handleOf(connection);
     if (!pg)
         return insertPrepared = false;
-    // The window waits for every insert. Not waiting for the disk flush keeps
-    // that wait short; a clean server stop still writes every row, and only a
-    // crash of the server or the machine could lose the last moments.
-    PQclear(PQexec(pg, "SET synchronous_commit TO off"));
     insertPrepared = commandSucceeded(PQprepare(pg, insertName, insertStatement, columnCount, nullptr));
     return insertPrepared;
 }
