@@ -1,3 +1,4 @@
+#include "app/DesignFont.h"
 #include "app/MainWindow.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     Q_INIT_RESOURCE(resources);
 
     QApplication app(argc, argv);
+    DesignFont::apply();
     // Relative to the working directory, as are the translations below.
     QApplication::addLibraryPath(QStringLiteral("./plugins"));
 

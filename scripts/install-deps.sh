@@ -10,6 +10,8 @@ packages=(
     qttools5-dev-tools qttools5-dev libqwt-qt5-dev libxlsxwriter-dev
     # the panel asks for Arial; Liberation Sans has its metrics
     fonts-liberation
+    # the Chinese translation needs a font with its characters
+    fonts-wqy-microhei
     # the reading store and its tests
     postgresql postgresql-client
     # help file: compiler, and the desktop handler look-up and opener

@@ -1,6 +1,7 @@
 // Renders the central widget with a realistic DC-voltage series to a PNG,
 // the picture the README shows: live_picture <output.png>
 
+#include "app/DesignFont.h"
 #include "display/MaxMin.h"
 #include "display/ShowData.h"
 #include "display/Table.h"
@@ -20,6 +21,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    DesignFont::apply();
     if (argc != 2) {
         std::fprintf(stderr, "usage: live_picture <output.png>\n");
         return 2;

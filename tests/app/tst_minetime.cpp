@@ -13,6 +13,15 @@
 
 using namespace DialogChecks;
 
+namespace {
+// A check box takes clicks on its box and text only, not on the empty rest of
+// its row: click the box itself.
+void clickBox(QCheckBox *box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(box->height() / 2, box->height() / 2));
+}
+}
+
 class TestMineTime : public QObject
 {
     Q_OBJECT
@@ -23,6 +32,7 @@ private slots:
     void checkingAgainKeepsTheText();
     void cancelKeepsTheChange();
     void otherStatesChangeNothing();
+    void textsFitTheDialog();
 };
 
 void TestMineTime::startsAutomatic()
@@ -85,7 +95,7 @@ void TestMineTime::okSendsTheInterval()
     MineTime dialog(nullptr);
     QSignalSpy spy(&dialog, &MineTime::signal_mineTime);
     dialog.show();
-    QTest::mouseClick(dialog.findChild<QCheckBox *>(), Qt::LeftButton);
+    clickBox(dialog.findChild<QCheckBox *>());
     QLineEdit *edit = dialog.findChild<QLineEdit *>();
     QVERIFY(edit->isEnabled());
     edit->selectAll();
@@ -106,11 +116,11 @@ void TestMineTime::checkingAgainKeepsTheText()
     dialog.show();
     QCheckBox *check = dialog.findChild<QCheckBox *>();
     QLineEdit *edit = dialog.findChild<QLineEdit *>();
-    QTest::mouseClick(check, Qt::LeftButton);
+    clickBox(check);
     edit->clear();
     QTest::keyClicks(edit, QStringLiteral("10"));
     QCOMPARE(dialog.timeInterval(), 10000);
-    QTest::mouseClick(check, Qt::LeftButton);
+    clickBox(check);
     QVERIFY(check->isChecked());
     QVERIFY(!edit->isEnabled());
     QCOMPARE(edit->text(), QStringLiteral("10"));
@@ -124,7 +134,7 @@ void TestMineTime::cancelKeepsTheChange()
     MineTime dialog(nullptr);
     QSignalSpy spy(&dialog, &MineTime::signal_mineTime);
     dialog.show();
-    QTest::mouseClick(dialog.findChild<QCheckBox *>(), Qt::LeftButton);
+    clickBox(dialog.findChild<QCheckBox *>());
     QLineEdit *edit = dialog.findChild<QLineEdit *>();
     edit->clear();
     QTest::keyClicks(edit, QStringLiteral("20"));
@@ -154,6 +164,16 @@ void TestMineTime::otherStatesChangeNothing()
     QVERIFY(!edit->isEnabled());
     for (QLabel *label : dialog.findChildren<QLabel *>())
         QVERIFY(label->isEnabled());
+}
+
+// The fixed dialog must show every text whole, the long note included.
+void TestMineTime::textsFitTheDialog()
+{
+    MineTime dialog(nullptr);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    for (const QLabel *label : dialog.findChildren<QLabel *>())
+        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
 }
 
 QUORVANE_TEST(TestMineTime);

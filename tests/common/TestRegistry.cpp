@@ -1,5 +1,7 @@
 #include "tests/common/TestRegistry.h"
 
+#include "app/DesignFont.h"
+
 #include <QApplication>
 #include <QObject>
 #include <QTest>
@@ -62,5 +64,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Widgets are checked in the font the program gives them.
+    DesignFont::apply();
     return TestRegistry::runAll(argc, argv);
 }

@@ -18,6 +18,7 @@ private slots:
     void okChecksTheRange_data();
     void okChecksTheRange();
     void cancelAndCloseKeepTheTimes();
+    void timesFitTheirEditors();
 };
 
 void TestDataQueryTime::looksAsBuilt()
@@ -126,6 +127,21 @@ void TestDataQueryTime::cancelAndCloseKeepTheTimes()
     QCOMPARE(emitted, 0);
     QCOMPARE(edits.at(0)->dateTime(), start);
     QCOMPARE(edits.at(1)->dateTime(), start.addSecs(3600));
+}
+
+// The fixed dialog must leave both editors room for the whole date and time.
+void TestDataQueryTime::timesFitTheirEditors()
+{
+    DataQueryTime dialog(nullptr);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QList<QDateTimeEdit *> edits = dialog.findChildren<QDateTimeEdit *>();
+    QCOMPARE(edits.size(), 2);
+    for (const QDateTimeEdit *edit : edits) {
+        QVERIFY2(edit->width() >= edit->sizeHint().width(),
+                 qPrintable(QStringLiteral("%1 < %2").arg(edit->width()).arg(edit->sizeHint().width())));
+        QVERIFY(edit->geometry().right() < dialog.width());
+    }
 }
 
 QUORVANE_TEST(TestDataQueryTime);
