@@ -23,6 +23,9 @@ const qint64 flushBudgetMs = 20;
 
 const char timeFormat[] = "yyyy-MM-dd hh:mm:ss";
 
+// PostgreSQL's error code for a column the table does not have.
+const char undefinedColumn[] = "42703";
+
 // The insert is prepared once per session with libpq itself and the five
 // texts travel as parameters, apart from the statement. Qt's own prepared
 // queries cannot be dropped after the session they belong to has died
@@ -113,16 +116,23 @@ QSqlQueryModel *Database::query(const QDateTime &start, const QDateTime &stop)
     if (!broken && !pending.empty())
         flushPending();
     // Time order, then insertion order, so the history plot runs left to right.
-    const QString statement =
-        QStringLiteral("select funcstr, datavaluestr, unitstr, frastr, create_time from invoice"
-                       " where create_time between '%1' and '%2' order by create_time, id")
-            .arg(start.toString(QLatin1String(timeFormat)), stop.toString(QLatin1String(timeFormat)));
-    model->setQuery(statement, connection);
+    // A table made without our key column still answers, in time order only.
+    const auto statement = [&] {
+        return QStringLiteral("select funcstr, datavaluestr, unitstr, frastr, create_time from invoice"
+                              " where create_time between '%1' and '%2' order by create_time%3")
+            .arg(start.toString(QLatin1String(timeFormat)), stop.toString(QLatin1String(timeFormat)),
+                 orderByKey ? QStringLiteral(", id") : QString());
+    };
+    model->setQuery(statement(), connection);
+    if (orderByKey && model->lastError().nativeErrorCode() == QLatin1String(undefinedColumn)) {
+        orderByKey = false;
+        model->setQuery(statement(), connection);
+    }
     if (model->lastError().isValid() && !broken && connectionBroken()) {
         broken = true;
         sinceReconnectAttempt.start();
         if (reconnect())
-            model->setQuery(statement, connection);
+            model->setQuery(statement(), connection);
     }
     // Drivers that cannot tell the result size hand rows over in batches.
     while (model->canFetchMore())

@@ -63,6 +63,7 @@ private:
     bool insertPrepared = false;
     std::deque<QStringList> pending;
     bool broken = false;
+    bool orderByKey = true;
     QElapsedTimer sinceReconnectAttempt;
 };
 

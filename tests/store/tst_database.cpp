@@ -28,6 +28,7 @@ private slots:
     void rangeIncludesBothEndsToTheSecond_data();
     void rangeIncludesBothEndsToTheSecond();
     void returnsRowsInTimeOrder();
+    void tableWithoutKeyStillAnswersInTimeOrder();
     void reusesOneModelForEveryQuery();
     void returnsEveryRowOfALargeRange();
     void serverDownAtOpenLeavesStoreUnused();
@@ -196,6 +197,22 @@ void TestDatabase::returnsRowsInTimeOrder()
     for (int row = 0; row < model->rowCount(); ++row)
         values << model->record(row).value("datavaluestr").toString();
     QCOMPARE(values.join(','), QStringLiteral("4,1,3,6,2,0,5"));
+}
+
+void TestDatabase::tableWithoutKeyStillAnswersInTimeOrder()
+{
+    QCOMPARE(sql("alter table invoice drop column id"), QString());
+    const int offsets[] = {30, 5, 20, 0};
+    for (int i = 0; i < int(std::size(offsets)); ++i)
+        QVERIFY(db->insert(record(i, base.addSecs(offsets[i]))));
+    QSqlQueryModel *model = db->query(base, base.addSecs(60));
+    QStringList values;
+    for (int row = 0; row < model->rowCount(); ++row)
+        values << model->record(row).value("datavaluestr").toString();
+    QCOMPARE(sql("alter table invoice add column id bigint generated always as identity primary key;"
+                 " create index invoice_create_time_idx on invoice (create_time, id)"),
+             QString());
+    QCOMPARE(values.join(','), QStringLiteral("3,1,2,0"));
 }
 
 void TestDatabase::reusesOneModelForEveryQuery()
