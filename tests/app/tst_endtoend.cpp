@@ -72,25 +72,9 @@ private slots:
     void databaseDownAtStartUp();
 
 private:
-    QList<QStringList> storedRecords();
 
     PgCluster cluster;
 };
-
-QList<QStringList> TestEndToEnd::storedRecords()
-{
-    QString output;
-    if (!cluster.execSql(QStringLiteral(
-            "select funcstr || '|' || datavaluestr || '|' || unitstr || '|' || frastr || '|' || "
-            "to_char(create_time, 'YYYY-MM-DD HH24:MI:SS') from invoice"),
-            &output))
-        return {};
-    QList<QStringList> records;
-    const QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString &line : lines)
-        records << line.split(QLatin1Char('|'));
-    return records;
-}
 
 void TestEndToEnd::initTestCase()
 {
@@ -168,7 +152,7 @@ void TestEndToEnd::meterToDisplayStoreAndHistory()
     for (const Sample &sample : qAsConst(*samples))
         expected << sample.record.join(QLatin1Char('|'));
     QStringList stored;
-    const QList<QStringList> records = storedRecords();
+    const QList<QStringList> records = cluster.storedRecords();
     for (const QStringList &record : records)
         stored << record.join(QLatin1Char('|'));
     expected.sort();
@@ -205,7 +189,7 @@ void TestEndToEnd::startWithoutPortStopsAfterSilence()
     QVERIFY2(silence.elapsed() >= 4000, qPrintable(QString::number(silence.elapsed())));
     QCOMPARE(probe.liveTable()->rowCount(), 0);
     QCOMPARE(probe.livePlotPoints(), 0);
-    QVERIFY(storedRecords().isEmpty());
+    QVERIFY(cluster.storedRecords().isEmpty());
 }
 
 void TestEndToEnd::databaseDownAtStartUp()
@@ -225,7 +209,7 @@ void TestEndToEnd::databaseDownAtStartUp()
     QCOMPARE(probe.livePlotPoints(), probe.liveTable()->rowCount());
     probe.stopButton()->click();
     simulator.stop();
-    QVERIFY(storedRecords().isEmpty());
+    QVERIFY(cluster.storedRecords().isEmpty());
 
     const QDateTime now = QDateTime::currentDateTime();
     probe.queryHistory(now.addSecs(-600), now.addSecs(600));

@@ -77,28 +77,12 @@ private:
     // The meter sends frames continuously, so a frame is always followed by
     // the start of the next; the link waits for that byte.
     bool send(const QByteArray &bytes) { return meter.write(bytes + bytes.left(1)); }
-    QList<QStringList> storedRecords();
 
     PgCluster cluster;
     MeterLine meter;
     MainWindow *window = nullptr;
     MainWindowProbe *probe = nullptr;
 };
-
-QList<QStringList> TestMainWindow::storedRecords()
-{
-    QString output;
-    if (!cluster.execSql(QStringLiteral(
-            "select funcstr || '|' || datavaluestr || '|' || unitstr || '|' || frastr || '|' || "
-            "to_char(create_time, 'YYYY-MM-DD HH24:MI:SS') from invoice order by create_time"),
-            &output))
-        return {};
-    QList<QStringList> records;
-    const QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString &line : lines)
-        records << line.split(QLatin1Char('|'));
-    return records;
-}
 
 void TestMainWindow::initTestCase()
 {
@@ -226,7 +210,7 @@ void TestMainWindow::sampleIsShownAndStored()
     QCOMPARE(probe->livePlotPoints(), 1);
     QCOMPARE(probe->panelFunction(), record.at(0));
 
-    const QList<QStringList> stored = storedRecords();
+    const QList<QStringList> stored = cluster.storedRecords();
     QCOMPARE(stored.size(), 1);
     QCOMPARE(stored.first().mid(0, 4), record);
     // The stored time is the sample's time, as the table shows it.
@@ -237,7 +221,7 @@ void TestMainWindow::sampleIsShownAndStored()
     // No new frame: later ticks take nothing.
     QTest::qWait(300);
     QCOMPARE(table->rowCount(), 1);
-    QCOMPARE(storedRecords().size(), 1);
+    QCOMPARE(cluster.storedRecords().size(), 1);
 }
 
 void TestMainWindow::onlyTheNewestFrameIsTaken()
@@ -260,7 +244,7 @@ void TestMainWindow::onlyTheNewestFrameIsTaken()
     QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 2, 5000);
     QCOMPARE(cells(table, 1).at(1), QStringLiteral("3.333 V"));
 
-    const QList<QStringList> stored = storedRecords();
+    const QList<QStringList> stored = cluster.storedRecords();
     QCOMPARE(stored.size(), 2);
     QCOMPARE(stored.at(0).at(1), QStringLiteral("22.222"));
     QCOMPARE(stored.at(1).at(1), QStringLiteral("3.333"));
@@ -290,7 +274,7 @@ void TestMainWindow::changeOfFunctionOrRangeRestartsSeries()
     QCOMPARE(probe->livePlotPoints(), 1);
 
     // Every sample was stored, across the restarts.
-    QCOMPARE(storedRecords().size(), 4);
+    QCOMPARE(cluster.storedRecords().size(), 4);
 }
 
 void TestMainWindow::stopKeepsTheDisplay()
@@ -314,7 +298,7 @@ void TestMainWindow::stopKeepsTheDisplay()
     QVERIFY(send(frame(FuncDCV, 1, 1002)));
     QTest::qWait(400);
     QCOMPARE(table->rowCount(), 2);
-    QCOMPARE(storedRecords().size(), 2);
+    QCOMPARE(cluster.storedRecords().size(), 2);
 
     // Start again empties table and plot and takes the waiting frame.
     probe->startButton()->click();
@@ -336,7 +320,7 @@ void TestMainWindow::intervalConfirmedWhileStoppedSamples()
     QVERIFY(send(frame(FuncDCV, 1, 4321)));
     QTRY_COMPARE_WITH_TIMEOUT(probe->liveTable()->rowCount(), 1, 5000);
     QVERIFY(probe->isStopped());
-    QCOMPARE(storedRecords().size(), 1);
+    QCOMPARE(cluster.storedRecords().size(), 1);
 }
 
 void TestMainWindow::intervalLeftWithCancelCountsAtStart()

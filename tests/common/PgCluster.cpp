@@ -162,6 +162,20 @@ Database::Settings PgCluster::settings() const
     return settings;
 }
 
+QList<QStringList> PgCluster::storedRecords()
+{
+    QString output;
+    if (!execSql(QStringLiteral("select funcstr || '|' || datavaluestr || '|' || unitstr || '|' || frastr || '|' || "
+                                "to_char(create_time, 'YYYY-MM-DD HH24:MI:SS') from invoice order by id"),
+                 &output))
+        return {};
+    QList<QStringList> records;
+    const QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &line : lines)
+        records << line.split(QLatin1Char('|'));
+    return records;
+}
+
 bool PgCluster::execSql(const QString &sql, QString *output)
 {
     return run(psqlPath(),

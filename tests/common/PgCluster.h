@@ -29,6 +29,9 @@ public:
     int port() const;
     Database::Settings settings() const;
     bool execSql(const QString &sql, QString *output = nullptr);
+    // Every row of "invoice" in insertion order, each as the five texts of
+    // the record it was stored from; empty when the query fails.
+    QList<QStringList> storedRecords();
     QString psqlPath() const;
     QString errorString() const;
 
