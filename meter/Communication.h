@@ -24,7 +24,6 @@ public:
     static constexpr int receiveBufferLimit = 4096;
 
     explicit Communication(QObject *parent = nullptr);
-    ~Communication() override;
 
     bool openPort(const QString &name, int baudRate);
     void startWatchdog();
