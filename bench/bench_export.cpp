@@ -25,7 +25,7 @@ namespace {
 // The history viewer's own table model, filled with the benchmark's rows.
 void fill(HistoryTableModel *model, int count)
 {
-    HistoryTableModel::Rows rows;
+    StoredRows rows;
     rows.reserve(count);
     char time[BenchTimeSize];
     char value[BenchValueSize];
@@ -33,7 +33,7 @@ void fill(HistoryTableModel *model, int count)
     const QString function = QStringLiteral("DCV");
     for (int row = 0; row < count; ++row) {
         benchRow(row, time, value);
-        rows.append(HistoryTableModel::timeKey(
+        rows.append(StoredRows::timeKey(
                         QDateTime::fromString(QString::fromLatin1(time), QStringLiteral("yyyy-MM-dd hh:mm:ss"))),
                     QString::fromLatin1(value), unit, function);
     }

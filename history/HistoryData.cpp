@@ -60,7 +60,7 @@ struct StoredRow
     QString value;
     QString unit;
     int range = 0;
-    qint64 time = HistoryTableModel::noTime;  // a HistoryTableModel::timeKey()
+    qint64 time = StoredRows::noTime;  // a StoredRows::timeKey()
 };
 
 QDateTime localTime(qint64 key)
@@ -94,7 +94,7 @@ qint64 timestampKey(const char *text, int length)
         if (date.isValid() && QTime::isValid(hour, minute, second, 0))
             return date.toJulianDay() * SecondsPerDay + hour * 3600 + minute * 60 + second;
     }
-    return HistoryTableModel::timeKey(
+    return StoredRows::timeKey(
         QDateTime::fromString(QString::fromLatin1(text, length), Qt::ISODate));
 }
 
@@ -127,7 +127,7 @@ bool readPostgresResult(const QSqlQuery &query, const Columns &columns, Take tak
             PQgetvalue(result, i, columns.range), PQgetlength(result, i, columns.range))
                         .toInt();
         row.time = PQgetisnull(result, i, columns.time)
-            ? HistoryTableModel::noTime
+            ? StoredRows::noTime
             : timestampKey(
                 PQgetvalue(result, i, columns.time), PQgetlength(result, i, columns.time));
         take(row);
@@ -160,7 +160,7 @@ template <typename Take> void readQuery(QSqlQuery &query, const Columns &columns
         row.value = query.value(columns.value).toString();
         row.unit = query.value(columns.unit).toString();
         row.range = query.value(columns.range).toInt();
-        row.time = HistoryTableModel::timeKey(query.value(columns.time).toDateTime());
+        row.time = StoredRows::timeKey(query.value(columns.time).toDateTime());
         take(row);
     } while (query.next());
 }
@@ -345,13 +345,13 @@ void HistoryData::setModel(QSqlQueryModel *model)
     progress.setAutoReset(false);
     progress.setValue(0);
 
-    HistoryTableModel::Rows rows;
+    StoredRows rows;
     rows.reserve(total);
     QVector<double> xs;
     QVector<double> ys;
     xs.reserve(total);
     ys.reserve(total);
-    qint64 originKey = HistoryTableModel::noTime;
+    qint64 originKey = StoredRows::noTime;
     qint64 originSeconds = 0;
     int firstCode = 0;
     int firstRange = 0;
@@ -360,12 +360,12 @@ void HistoryData::setModel(QSqlQueryModel *model)
     int lastCode = 0;
     // The offset from clock time to seconds since the epoch, kept for one
     // clock hour: converting every row's local time costs a time-zone lookup.
-    qint64 offsetHour = HistoryTableModel::noTime;
+    qint64 offsetHour = StoredRows::noTime;
     qint64 offset = 0;
 
     const auto take = [&](const StoredRow &row) {
         const qint64 key = row.time;
-        if (key != HistoryTableModel::noTime && key / 3600 != offsetHour) {
+        if (key != StoredRows::noTime && key / 3600 != offsetHour) {
             offsetHour = key / 3600;
             offset = localTime(key).toMSecsSinceEpoch() / 1000 - key;
         }
@@ -383,11 +383,11 @@ void HistoryData::setModel(QSqlQueryModel *model)
             firstRange = row.range;
         }
         // Whole seconds from the origin, negative for earlier rows.
-        xs.append(originKey != HistoryTableModel::noTime && key != HistoryTableModel::noTime
+        xs.append(originKey != StoredRows::noTime && key != StoredRows::noTime
                 ? double(key + offset - originSeconds)
                 : 0.0);
         ys.append(plotValue(lastCode, row.range, row.value));
-        rows.append(key, row.value, row.unit, row.function);
+        rows.append(key, row.value, row.unit, row.function, row.range);
 
         // Being modal, the progress dialog processes pending events itself.
         if (xs.size() % ProgressStep == 0)
@@ -396,7 +396,7 @@ void HistoryData::setModel(QSqlQueryModel *model)
     if (!readPostgresResult(query, columns, take))
         readQuery(query, columns, take);
 
-    baseTime = originKey == HistoryTableModel::noTime ? QDateTime() : localTime(originKey);
+    baseTime = originKey == StoredRows::noTime ? QDateTime() : localTime(originKey);
     wave->setTimeOrigin(baseTime);
     applyYRange(firstCode, firstRange);
     // A pan or zoom of an earlier result must not hide this one.

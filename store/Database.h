@@ -40,6 +40,12 @@ public:
     static void setDefaultSettings(const Settings &settings);
     static Settings defaultSettings();
 
+    // The select of every row between start and stop, both included, in time
+    // order, then in insertion order when the table has the key column.
+    static QString rangeSelect(const QDateTime &start, const QDateTime &stop, bool orderByKey);
+    // PostgreSQL's error code for a column the table does not have.
+    static const char undefinedColumn[];
+
     bool open();
     bool isOpen() const;
     QSqlQueryModel *query(const QDateTime &start, const QDateTime &stop);
