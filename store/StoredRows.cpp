@@ -86,12 +86,12 @@ void StoredRows::appendUtf8(qint64 time, const QByteArray &value, const QByteArr
     rows.append(row);
 }
 
+// The containers keep their spare capacity: it was never touched, so it
+// costs no memory, while squeezing would copy every row once more.
 void StoredRows::finish()
 {
     textIndex.clear();
     textIndex.squeeze();
-    values.squeeze();
-    rows.squeeze();
 }
 
 bool StoredRows::isFull() const

@@ -53,7 +53,7 @@ public:
     quint32 unitIndex(int row) const { return rows.at(row).unit; }
     quint32 functionIndex(int row) const { return rows.at(row).function; }
 
-private:
+    // One row as held.
     struct Row
     {
         qint64 time;          // a timeKey()
@@ -62,6 +62,8 @@ private:
         quint32 unit;         // index into texts
         quint32 function;     // index into texts
     };
+
+private:
     quint32 intern(const QByteArray &text);
 
     QVector<Row> rows;
@@ -71,5 +73,8 @@ private:
     QByteArray lastText;
     quint32 lastIndex = 0;
 };
+
+// Grown in place, without a second copy of millions of rows.
+Q_DECLARE_TYPEINFO(StoredRows::Row, Q_PRIMITIVE_TYPE);
 
 #endif
