@@ -1,6 +1,5 @@
 #include "history/TextExport.h"
 #include "tests/common/FileSizeLimit.h"
-#include "tests/common/OrdinaryUser.h"
 #include "tests/common/TestRegistry.h"
 
 #include <QDir>
@@ -47,7 +46,6 @@ private slots:
     void writesTable_data();
     void writesTable();
     void replacesExistingFile();
-    void writesFileInReadOnlyFolder();
     void fullDeviceIsAnError();
     void unopenablePathIsAnOpenError_data();
     void unopenablePathIsAnOpenError();
@@ -94,24 +92,6 @@ void TestTextExport::replacesExistingFile()
     old.close();
     TextExport exporter(tableModel({{"2024-05-01 10:00:00", "2", "V", "ACV"}}, this));
     QVERIFY(exporter.write(path));
-    QCOMPARE(contents(path), Header + "1\t2024-05-01 10:00:00\t2\tV\tACV\n");
-}
-
-void TestTextExport::writesFileInReadOnlyFolder()
-{
-    QTemporaryDir dir;
-    const QString path = OrdinaryUser::writableFileInReadOnlyFolder(dir.path(), "out.txt", QByteArray(5000, 'x'));
-    QVERIFY(!path.isEmpty());
-    TextExport exporter(tableModel({{"2024-05-01 10:00:00", "2", "V", "ACV"}}, this));
-    bool written = false;
-    {
-        OrdinaryUser user;
-        if (!user.isActive())
-            QSKIP(qPrintable("cannot test as an ordinary user: " + user.errorString()));
-        written = exporter.write(path);
-    }
-    QFile::setPermissions(QFileInfo(path).path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY2(written, qPrintable(exporter.errorString()));
     QCOMPARE(contents(path), Header + "1\t2024-05-01 10:00:00\t2\tV\tACV\n");
 }
 
