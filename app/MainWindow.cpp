@@ -212,8 +212,8 @@ void MainWindow::slot_comset(const QString &name)
         portFailure.clear();
     else
         portFailure = communication->portError();
-    if (startButton->isEnabled() || !portFailure.isEmpty())
-        connectLabel->setText(stoppedText());
+    const bool running = !startButton->isEnabled();
+    connectLabel->setText(running && portFailure.isEmpty() ? tr("Connected") : stoppedText());
 }
 
 void MainWindow::slot_mineTime(int interval)

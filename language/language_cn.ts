@@ -365,11 +365,12 @@ Do you want to replace it?</source>
     </message>
     <message>
         <location line="+76"/>
+        <location line="+48"/>
         <source>Connected</source>
         <translation>已连接</translation>
     </message>
     <message>
-        <location line="+62"/>
+        <location line="+14"/>
         <source>The database cannot be reached, so no stored readings can be shown.</source>
         <translation>无法连接数据库，因此无法显示已存储的读数。</translation>
     </message>

@@ -365,11 +365,12 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <location line="+76"/>
+        <location line="+48"/>
         <source>Connected</source>
         <translation>Connected</translation>
     </message>
     <message>
-        <location line="+62"/>
+        <location line="+14"/>
         <source>The database cannot be reached, so no stored readings can be shown.</source>
         <translation>The database cannot be reached, so no stored readings can be shown.</translation>
     </message>
