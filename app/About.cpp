@@ -1,4 +1,5 @@
 #include "app/About.h"
+#include "app/Version.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,7 +17,7 @@ About::About(QWidget *parent)
     nameLabel->setStyleSheet(QStringLiteral("font: 13pt"));
     nameLabel->setAlignment(Qt::AlignCenter);
     // The version is the same in every language.
-    versionLabel = new QLabel(tr("Software version: ") + QStringLiteral("V1.0"));
+    versionLabel = new QLabel(tr("Software version: ") + QStringLiteral("V" QUORVANE_VERSION));
     versionLabel->setStyleSheet(QStringLiteral("font: 13pt"));
     versionLabel->setAlignment(Qt::AlignCenter);
     okButton = new QPushButton(tr("OK"));

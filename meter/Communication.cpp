@@ -34,7 +34,7 @@ const char *const Communication::overloadTexts[5] = {"OL  ", "OL . ", "OL.  ", "
 
 Communication::Communication(QObject *parent)
     : QThread(parent)
-    , serialPort(new QSerialPort)
+    , serialPort(new QSerialPort(this))
     , watchdog(new QTimer(this))
 {
     // A coarse timer may fire up to 5% early; silence must last the full 5 s.
@@ -43,11 +43,6 @@ Communication::Communication(QObject *parent)
     connect(serialPort, &QSerialPort::readyRead, this, &Communication::slot_readSerial);
     connect(serialPort, &QSerialPort::errorOccurred, this, &Communication::slot_errorOccurred);
     connect(watchdog, &QTimer::timeout, this, &Communication::signal_timer);
-}
-
-Communication::~Communication()
-{
-    delete serialPort;
 }
 
 void Communication::buildTables()

@@ -24,7 +24,6 @@ public:
     static constexpr int receiveBufferLimit = 4096;
 
     explicit Communication(QObject *parent = nullptr);
-    ~Communication() override;
 
     // False when the port cannot be opened or refuses a line setting; the
     // port is then closed and portError() says why.
