@@ -146,7 +146,7 @@ copy_readings() {
         return 0
     fi
     before=$(readings_fingerprint as_old_superuser psql -X -d "$db_name") || return 1
-    as_old_superuser pg_dump --no-owner --no-privileges -d "$db_name" \
+    as_old_superuser pg_dump --no-owner --no-privileges --no-tablespaces -d "$db_name" \
         | as_admin_at "$stage_socket" --single-transaction -d "$db_name" >/dev/null || return 1
     after=$(readings_fingerprint as_admin_at "$stage_socket" -d "$db_name") || return 1
     if [ "$before" != "$after" ]; then
