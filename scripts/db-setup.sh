@@ -147,7 +147,7 @@ copy_readings() {
     fi
     before=$(readings_fingerprint as_old_superuser psql -X -d "$db_name") || return 1
     as_old_superuser pg_dump --no-owner --no-privileges --no-tablespaces -d "$db_name" \
-        | as_admin_at "$stage_socket" --single-transaction -d "$db_name" >/dev/null || return 1
+        | as_admin_at "$stage_socket" -d "$db_name" >/dev/null || return 1
     after=$(readings_fingerprint as_admin_at "$stage_socket" -d "$db_name") || return 1
     if [ "$before" != "$after" ]; then
         echo "The copied readings differ from the original ($after instead of $before)." >&2
@@ -253,7 +253,7 @@ prepare_private_cluster() {
 # first. $1: how to run psql as that server's superuser.
 print_foreign_server_choices() {
     local superuser_psql=$1 cluster version name
-    cluster=$(pg_lsclusters -h 2>/dev/null | awk -v port="$db_port" '$3 == port { print $1, $2; exit }' || true)
+    cluster=$(pg_lsclusters -h 2>/dev/null | awk -v port="$db_port" '$3 == port && $4 ~ /^online/ { print $1, $2; exit }' || true)
     cat >&2 <<MSG
 
 The safe ways, where user "$db_user" can only store and read readings:
