@@ -158,8 +158,18 @@ copy_readings() {
 
 # Brings the private cluster made by an earlier version of this script into
 # a new cluster made by init_cluster. The old cluster keeps running until the
-# copy is checked, and runs again as before if anything fails.
+# copy is checked, and runs again as before if anything fails. An interrupt
+# could stop it half way, between the two data directories, so none is taken
+# until it is done.
 migrate_old_cluster() {
+    local status=0
+    trap '' INT TERM HUP
+    move_into_new_cluster || status=$?
+    trap - INT TERM HUP
+    return "$status"
+}
+
+move_into_new_cluster() {
     local stage=$cluster_base/pgdata.new stage_socket=$cluster_base/run.new
     local kept
     kept=$cluster_base/pgdata.old-$(date +%Y%m%d-%H%M%S)
