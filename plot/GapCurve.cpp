@@ -1,6 +1,7 @@
 #include "plot/GapCurve.h"
 
 #include <QPainter>
+#include <QPen>
 #include <qwt_painter.h>
 #include <qwt_scale_map.h>
 
@@ -29,10 +30,6 @@ void GapCurve::drawSeries(QPainter *painter, const QwtScaleMap &xMap, const QwtS
     const int count = int(dataSize());
     if (to < 0)
         to = count - 1;
-    if (starts.isEmpty() || from > to || count == 0) {
-        QwtPlotCurve::drawSeries(painter, xMap, yMap, canvasRect, from, to);
-        return;
-    }
     // The pieces that overlap [from, to], each drawn on its own.
     auto next = std::upper_bound(starts.cbegin(), starts.cend(), from);
     int begin = from;
@@ -52,10 +49,14 @@ void GapCurve::drawPiece(QPainter *painter, const QwtScaleMap &xMap, const QwtSc
         QwtPlotCurve::drawSeries(painter, xMap, yMap, canvasRect, from, to);
         return;
     }
-    // A line needs two points: a reading alone between two pauses is a dot.
+    // A line needs two points: a reading alone on the plot or between two
+    // pauses is drawn as a dot, large enough to be seen.
     const QPointF sample = data()->sample(size_t(from));
+    QPen dot = pen();
+    dot.setWidth(3);
+    dot.setCapStyle(Qt::RoundCap);
     painter->save();
-    painter->setPen(pen());
+    painter->setPen(dot);
     QwtPainter::drawPoint(painter, QPointF(xMap.transform(sample.x()), yMap.transform(sample.y())));
     painter->restore();
 }
