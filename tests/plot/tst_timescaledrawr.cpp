@@ -72,7 +72,6 @@ void TestTimeScaleDrawR::engineKeepsLabelsDistinct_data()
     QTest::newRow("10 min") << 600.0 << 8;
     QTest::newRow("3 days") << 259200.0 << 8;
     QTest::newRow("3 days, wide plot") << 259200.0 << 30;
-    QTest::newRow("a year") << 31536000.0 << 10;
 }
 
 void TestTimeScaleDrawR::engineKeepsLabelsDistinct()
