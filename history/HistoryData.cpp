@@ -4,6 +4,7 @@
 #include "history/TablePrinter.h"
 #include "history/TextExport.h"
 #include "history/XlsxWorkbook.h"
+#include "plot/GapCurve.h"
 #include "plot/Wave.h"
 
 #include <QApplication>
@@ -304,8 +305,10 @@ double HistoryData::plotValue(int code, int range, const QString &valueText) con
         const QVector<double> &overloads = overloadTable.at(code);
         if (code == TemperatureCelsius || code == TemperatureOther)
             return overloads.at(valueText.contains(QLatin1Char('-')) ? 1 : 0);
+        // A negative overload lies as far below zero as the positive one
+        // lies above it, as on the live plot.
         if (range >= 0 && range < overloads.size())
-            return overloads.at(range);
+            return valueText.startsWith(QLatin1Char('-')) ? -overloads.at(range) : overloads.at(range);
         // A range the function does not have: no overload value is known, so
         // the row is plotted at its value text like any other.
     }
@@ -406,7 +409,9 @@ void HistoryData::setModel(QSqlQueryModel *model)
     // A pan or zoom of an earlier result must not hide this one.
     wave->setAxisAutoScale(QwtPlot::xBottom);
     tableModel->setRows(std::move(rows));
-    wave->setPoints(std::move(xs), std::move(ys));
+    // Readings hours apart belong to different sessions: no line between.
+    QVector<int> pieceStarts = GapCurve::gapStarts(xs);
+    wave->setPoints(std::move(xs), std::move(ys), std::move(pieceStarts));
     table->scrollToBottom();
 }
 

@@ -368,9 +368,12 @@ void Communication::parseValue(const QByteArray &digits)
             const double fahrenheit = celsius * 1.8 + 32.0;
             reading.negative = fahrenheit < 0;
             magnitude = qAbs(fahrenheit);
+            reading.valueText = QString::number(magnitude, 'f', decimals);
+        } else {
+            // Written from the exact count: a dropped digit is rounded as the
+            // meter rounds it, not from the nearest binary fraction.
+            reading.valueText = reading.countText(count);
         }
-        const int precision = (index == 4 && reading.range == 6) ? decimals - 1 : decimals;
-        reading.valueText = QString::number(magnitude, 'f', precision);
         reading.value = magnitude;
     }
     switch (decimals) {

@@ -85,6 +85,8 @@ private slots:
     void convertsToFahrenheit();
     void keepsBarValueWithoutDecimals();
     void negativeReadingHasNoSignInText();
+    void topResistanceRangeRoundsHalfUp_data();
+    void topResistanceRangeRoundsHalfUp();
     void takesDigitNibblesAsTheyAre();
     void detectsFunctionAndRangeChanges();
     void extractsTheNewestFrame_data();
@@ -442,6 +444,29 @@ void TestCommunication::negativeReadingHasNoSignInText()
     QCOMPARE(r.value, -43.21);
     QCOMPARE(r.barValue, 4.321);
     QVERIFY(r.negative);
+}
+
+void TestCommunication::topResistanceRangeRoundsHalfUp_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("text");
+    // Rounded from the count, never from a binary fraction just below the half.
+    QTest::newRow("35") << 35 << "0.4";
+    QTest::newRow("95 carries into the units") << 95 << "1.0";
+    QTest::newRow("16385") << 16385 << "163.9";
+    QTest::newRow("12346") << 12346 << "123.5";
+    QTest::newRow("12344 rounds down") << 12344 << "123.4";
+}
+
+void TestCommunication::topResistanceRangeRoundsHalfUp()
+{
+    QFETCH(int, count);
+    QFETCH(QString, text);
+    Communication link;
+    const Reading &r = Reading::current();
+    QVERIFY(feed(link, frameFor(4, 6, count, [](Fields &f) { f.negative = true; })));
+    QCOMPARE(r.valueText, text);
+    QCOMPARE(r.value, -count / 100.0);
 }
 
 void TestCommunication::takesDigitNibblesAsTheyAre()
