@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTimer>
@@ -60,6 +61,8 @@ MainWindow::MainWindow(QWidget *parent)
     statusBar->addPermanentWidget(dateTimeLabel, 0);
     connectLabel = new QLabel(tr("Disconnected"));
     statusBar->addWidget(connectLabel, 0);
+    storeLabel = new QLabel;
+    statusBar->addWidget(storeLabel, 0);
 
     timerDateTime = new QTimer(this);
     timerUpdate = new QTimer(this);
@@ -73,6 +76,7 @@ MainWindow::MainWindow(QWidget *parent)
     // isOpen() first.
     database = new Database;
     database->open();
+    showStoreState();
 
     comSet->hide();
     dataQueryTime->hide();
@@ -148,6 +152,12 @@ void MainWindow::slot_about()
 
 void MainWindow::slot_start()
 {
+    // A port that could not be opened yields nothing: say why instead of
+    // showing a link that is not there.
+    if (!portFailure.isEmpty()) {
+        connectLabel->setText(portFailure);
+        return;
+    }
     widget->clearForStart();
     widget->setLinkIndicator(true);
     communication->startWatchdog();
@@ -166,7 +176,7 @@ void MainWindow::slot_stop()
     timerUpdate->stop();
     startButton->setEnabled(true);
     stopButton->setEnabled(false);
-    connectLabel->setText(tr("Disconnected"));
+    connectLabel->setText(stoppedText());
     serialAction->setEnabled(true);
     intervalAction->setEnabled(true);
 }
@@ -174,6 +184,9 @@ void MainWindow::slot_stop()
 void MainWindow::slot_timerDateTime()
 {
     dateTimeLabel->setText(QDateTime::currentDateTime().toString(TimeFormat));
+    // Records held during an outage are written also while nothing is sampled.
+    database->catchUp();
+    showStoreState();
 }
 
 void MainWindow::slot_timerUpdate()
@@ -195,7 +208,12 @@ void MainWindow::slot_stopUpdate()
 
 void MainWindow::slot_comset(const QString &name)
 {
-    communication->openPort(name, MeterBaudRate);
+    if (communication->openPort(name, MeterBaudRate))
+        portFailure.clear();
+    else
+        portFailure = communication->portError();
+    const bool running = !startButton->isEnabled();
+    connectLabel->setText(running && portFailure.isEmpty() ? tr("Connected") : stoppedText());
 }
 
 void MainWindow::slot_mineTime(int interval)
@@ -206,9 +224,13 @@ void MainWindow::slot_mineTime(int interval)
 
 void MainWindow::slot_dataQuerytime(QDateTime &startTime, QDateTime &stopTime)
 {
-    if (!database->isOpen())
+    QSqlQueryModel *model = database->isOpen() ? database->query(startTime, stopTime) : nullptr;
+    if (!model) {
+        QMessageBox::warning(this, tr("History record query"),
+            tr("The database cannot be reached, so no stored readings can be shown."), QMessageBox::Ok);
         return;
-    queryModel = database->query(startTime, stopTime);
+    }
+    queryModel = model;
     historyData->setModel(queryModel);
     historyData->show();
 }
@@ -227,4 +249,17 @@ void MainWindow::storeReading()
                              QString::number(reading.range), reading.time.toString(TimeFormat)};
     if (database->isOpen())
         database->insert(record);
+    showStoreState();
+}
+
+void MainWindow::showStoreState()
+{
+    const bool storing = database->isStoring();
+    storeLabel->setText(storing ? QString() : tr("Readings not stored: database unreachable"));
+    storeLabel->setVisible(!storing);
+}
+
+QString MainWindow::stoppedText() const
+{
+    return portFailure.isEmpty() ? tr("Disconnected") : portFailure;
 }

@@ -48,6 +48,8 @@ private slots:
 
 private:
     void storeReading();
+    void showStoreState();
+    QString stoppedText() const;
 
     QMenuBar *menuBar;
     QToolBar *toolBar;
@@ -76,6 +78,10 @@ private:
     QSqlQueryModel *queryModel = nullptr;
     QLabel *dateTimeLabel;
     QLabel *connectLabel;
+    // Shown only while readings are not reaching the store.
+    QLabel *storeLabel;
+    // Why the chosen port could not be opened; empty when it was.
+    QString portFailure;
     QTimer *timerDateTime;
     QTimer *timerUpdate;
 };

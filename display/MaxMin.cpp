@@ -7,24 +7,27 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <cmath>
+
 namespace {
 bool isOverload(const Reading &reading)
 {
     return reading.valueText.contains(QLatin1Char('L'), Qt::CaseSensitive);
 }
 
-// In the top resistance range a new extreme is written with one decimal
-// fewer than the reading carries; a reset writes the reading's own count.
-int updateDecimals(const Reading &reading)
-{
-    const int decimals = (reading.functionIndex == 4 && reading.range == 6)
-            ? reading.decimals - 1 : reading.decimals;
-    return qMax(0, decimals);
-}
-
 QString numberText(double value, int decimals)
 {
     return QString::number(value, 'f', qMax(0, decimals));
+}
+
+// A new extreme is written as the meter shows it: in the top resistance
+// range one decimal fewer, rounded from the reading's count. A reset writes
+// every digit the reading carries.
+QString extremeText(const Reading &reading, double value)
+{
+    if (reading.shownDecimals() == reading.decimals)
+        return numberText(value, reading.decimals);
+    return reading.countText(qRound64(value * std::pow(10.0, reading.decimals)));
 }
 }
 
@@ -77,7 +80,7 @@ void MaxMin::updateMax()
         maxValue = reading.value;
     } else if (reading.value > maxValue) {
         maxValue = reading.value;
-        maxEdit->setText(numberText(maxValue, updateDecimals(reading)));
+        maxEdit->setText(extremeText(reading, maxValue));
     }
 }
 
@@ -89,7 +92,7 @@ void MaxMin::updateMin()
         minValue = reading.value;
     } else if (reading.value < minValue) {
         minValue = reading.value;
-        minEdit->setText(numberText(minValue, updateDecimals(reading)));
+        minEdit->setText(extremeText(reading, minValue));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "history/TablePrinter.h"
 #include "history/TextExport.h"
 #include "history/XlsxWorkbook.h"
+#include "plot/GapCurve.h"
 #include "plot/Wave.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QProcess>
 #include <QPushButton>
 #include <QSplitter>
 #include <QSqlQuery>
@@ -26,6 +28,7 @@
 #include <QStringList>
 #include <QTableView>
 #include <QTemporaryFile>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <qwt_plot.h>
@@ -166,7 +169,9 @@ template <typename Take> void readQuery(QSqlQuery &query, const Columns &columns
 }
 }  // namespace
 
-HistoryData::HistoryData(QWidget *parent) : QDialog(parent)
+HistoryData::HistoryData(QWidget *parent)
+    : QDialog(parent)
+    , printTimeoutMs(TablePrinter::submitTimeoutMs)
 {
     setWindowTitle(tr("history viewing"));
     setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
@@ -300,8 +305,10 @@ double HistoryData::plotValue(int code, int range, const QString &valueText) con
         const QVector<double> &overloads = overloadTable.at(code);
         if (code == TemperatureCelsius || code == TemperatureOther)
             return overloads.at(valueText.contains(QLatin1Char('-')) ? 1 : 0);
+        // A negative overload lies as far below zero as the positive one
+        // lies above it, as on the live plot.
         if (range >= 0 && range < overloads.size())
-            return overloads.at(range);
+            return valueText.startsWith(QLatin1Char('-')) ? -overloads.at(range) : overloads.at(range);
         // A range the function does not have: no overload value is known, so
         // the row is plotted at its value text like any other.
     }
@@ -402,7 +409,9 @@ void HistoryData::setModel(QSqlQueryModel *model)
     // A pan or zoom of an earlier result must not hide this one.
     wave->setAxisAutoScale(QwtPlot::xBottom);
     tableModel->setRows(std::move(rows));
-    wave->setPoints(std::move(xs), std::move(ys));
+    // Readings hours apart belong to different sessions: no line between.
+    QVector<int> pieceStarts = GapCurve::gapStarts(xs);
+    wave->setPoints(std::move(xs), std::move(ys), std::move(pieceStarts));
     table->scrollToBottom();
 }
 
@@ -423,7 +432,9 @@ void HistoryData::slot_print()
 
 bool HistoryData::exportText()
 {
-    const QString name = QFileDialog::getSaveFileName(this, tr("Save"), QString(), tr("Txt(*.txt)"));
+    // The program's own folder is not writable once installed.
+    const QString name = QFileDialog::getSaveFileName(this, tr("Save"),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), tr("Txt(*.txt)"));
     if (name.isEmpty())
         return false;
     TextExport exporter(table->model());
@@ -448,8 +459,20 @@ bool HistoryData::exportExcel(const QString &title)
     if (name.isEmpty())
         return false;
     const QString suffix = QFileInfo(name).suffix().toLower();
-    if (suffix != QLatin1String("xls") && suffix != QLatin1String("xlsx"))
+    if (suffix != QLatin1String("xls") && suffix != QLatin1String("xlsx")) {
         name += QLatin1String(".xlsx");
+        // The dialog asked about the typed name only.
+        if (QFileInfo::exists(name)) {
+            QMessageBox replace(QMessageBox::Question, tr("Save"),
+                tr("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(name)),
+                QMessageBox::Yes | QMessageBox::No, this);
+            replace.button(QMessageBox::Yes)->setText(tr("Yes"));
+            replace.button(QMessageBox::No)->setText(tr("No"));
+            replace.setDefaultButton(QMessageBox::No);
+            if (replace.exec() != QMessageBox::Yes)
+                return false;
+        }
+    }
     if (!writeWorkbook(name, title)) {
         QMessageBox::about(this, tr("Error"), exportError);
         return false;
@@ -512,27 +535,58 @@ bool HistoryData::printTable()
         return false;
     }
     // The print system takes pages, not workbooks: the same table is laid
-    // out for the default printer's paper and queued as PDF.
-    QTemporaryFile pages(QDir::temp().filePath(QStringLiteral("quorvane-print-XXXXXX.pdf")));
+    // out for the default printer's paper and queued as PDF. The pages stay
+    // until lp has answered.
+    QTemporaryFile *pages = new QTemporaryFile(QDir::temp().filePath(QStringLiteral("quorvane-print-XXXXXX.pdf")));
     TablePrinter printer(table->model(), columnWidths(table));
-    bool printed = pages.open();
-    if (!printed) {
-        exportError = pages.errorString();
+    const QString printerName = TablePrinter::defaultPrinterName();
+    QProcess *lp = nullptr;
+    if (!pages->open()) {
+        exportError = pages->errorString();
     } else {
-        pages.close();
-        printed = printer.writePdf(pages.fileName(), title, TablePrinter::defaultPrinterPageLayout());
-        if (!printed)
+        pages->close();
+        if (!printer.writePdf(pages->fileName(), title, TablePrinter::defaultPrinterPageLayout()))
             exportError = printer.errorString();
+        else
+            lp = TablePrinter::startSubmit(printerName, pages->fileName(), title, this, &exportError);
     }
-    if (printed)
-        printed = printFile(pages.fileName());
-    if (!printed) {
+    if (!lp) {
+        delete pages;
         QMessageBox::warning(this, tr("Print"), tr("The table could not be printed: %1").arg(exportError),
             QMessageBox::Ok);
         return false;
     }
-    tellUser(QMessageBox::Question, tr("completed"), tr("Print successed"));
+    pages->setParent(lp);
+    // The window keeps working while the print system answers.
+    QTimer *deadline = new QTimer(lp);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, lp, &QProcess::kill);
+    connect(lp, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
+        [this, lp, deadline, printerName] { finishPrint(lp, deadline->isActive(), printerName); });
+    deadline->start(printTimeoutMs);
+    printButton->setEnabled(false);
     return true;
+}
+
+void HistoryData::finishPrint(QProcess *lp, bool answered, const QString &printerName)
+{
+    lp->deleteLater();
+    printButton->setEnabled(true);
+    QString job;
+    const bool printed = answered && TablePrinter::accepted(lp, printerName, &job, &exportError);
+    if (!answered)
+        exportError = tr("The print system did not answer within a minute.");
+    if (printed)
+        tellUser(QMessageBox::Question, tr("completed"), tr("Print successed"));
+    else
+        QMessageBox::warning(this, tr("Print"), tr("The table could not be printed: %1").arg(exportError),
+            QMessageBox::Ok);
+    emit signal_printed(printed);
+}
+
+void HistoryData::setPrintTimeout(int milliseconds)
+{
+    printTimeoutMs = milliseconds;
 }
 
 bool HistoryData::printFile(const QString &path)

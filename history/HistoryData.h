@@ -10,6 +10,7 @@
 
 class HistoryTableModel;
 class QHBoxLayout;
+class QProcess;
 class QPushButton;
 class QSplitter;
 class QSqlQueryModel;
@@ -42,12 +43,20 @@ public:
     bool exportText();
     bool exportExcel(const QString &title);
     bool writeWorkbook(const QString &path, const QString &title);
+    // Hands the table to the print system and returns at once: true when
+    // lp was started; signal_printed() follows with its answer, after the
+    // outcome box.
     bool printTable();
+    // How long lp may take to answer before the print counts as failed.
+    void setPrintTimeout(int milliseconds);
     // Queues a printable file on the default printer; true when accepted.
     bool printFile(const QString &path);
     // Where printTable() keeps its workbook: "111.xlsx" in the program's
     // directory, or in the user's data directory when that is read-only.
     static QString printWorkbookPath();
+
+signals:
+    void signal_printed(bool accepted);
 
 public slots:
     void slot_excel();
@@ -55,6 +64,7 @@ public slots:
     void slot_print();
 
 private:
+    void finishPrint(QProcess *lp, bool answered, const QString &printerName);
     double plotValue(int code, int range, const QString &valueText) const;
     void applyYRange(int code, int range);
 
@@ -74,6 +84,7 @@ private:
     QVector<QVector<QPair<double, double>>> plotLimitTable;
     HistoryTableModel *tableModel;
     QString exportError;  // why the last writeWorkbook() or printFile() failed
+    int printTimeoutMs;
 };
 
 #endif

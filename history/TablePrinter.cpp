@@ -7,6 +7,7 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopedPointer>
 #include <QStandardPaths>
 
 #include <numeric>
@@ -20,7 +21,6 @@ const qreal CellFontSize = 11;
 const qreal Padding = 3;
 const qreal LineWidth = 0.5;
 const QColor HeaderFill(191, 191, 191);
-const int SubmitTimeoutMs = 60000;
 }
 
 TablePrinter::TablePrinter(const QAbstractItemModel *model, const QVector<int> &columnWidths)
@@ -140,30 +140,50 @@ bool TablePrinter::writePdf(const QString &path, const QString &title, const QPa
 bool TablePrinter::submit(const QString &printer, const QString &file, const QString &title,
                           QString *jobId, QString *errorString)
 {
-    const QString lp = QStandardPaths::findExecutable(QStringLiteral("lp"));
-    if (lp.isEmpty()) {
-        *errorString = tr("The print command lp was not found.");
+    QProcess *lp = startSubmit(printer, file, title, nullptr, errorString);
+    if (!lp)
         return false;
-    }
-    // lp sends the file to the print server before it exits, so the caller
-    // may remove it afterwards.
-    QProcess process;
-    // Its answer is read below, so it must not come translated.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    process.setProcessEnvironment(environment);
-    process.start(lp, {QStringLiteral("-d"), printer, QStringLiteral("-t"), title, QStringLiteral("--"), file});
-    if (!process.waitForFinished(SubmitTimeoutMs)) {
-        process.kill();
-        process.waitForFinished();
+    const QScopedPointer<QProcess> owner(lp);
+    if (!lp->waitForFinished(submitTimeoutMs)) {
+        lp->kill();
+        lp->waitForFinished();
         *errorString = tr("The print server did not answer.");
         return false;
     }
-    const QString output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    return accepted(lp, printer, jobId, errorString);
+}
+
+QProcess *TablePrinter::startSubmit(const QString &printer, const QString &file, const QString &title,
+                                    QObject *parent, QString *errorString)
+{
+    const QString lp = QStandardPaths::findExecutable(QStringLiteral("lp"));
+    if (lp.isEmpty()) {
+        *errorString = tr("The print command lp was not found.");
+        return nullptr;
+    }
+    // lp sends the file to the print server before it exits, so the caller
+    // may remove it afterwards.
+    QProcess *process = new QProcess(parent);
+    // Its answer is read by accepted(), so it must not come translated.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    process->setProcessEnvironment(environment);
+    process->start(lp, {QStringLiteral("-d"), printer, QStringLiteral("-t"), title, QStringLiteral("--"), file});
+    if (!process->waitForStarted()) {
+        *errorString = process->errorString();
+        delete process;
+        return nullptr;
+    }
+    return process;
+}
+
+bool TablePrinter::accepted(QProcess *lp, const QString &printer, QString *jobId, QString *errorString)
+{
+    const QString output = QString::fromLocal8Bit(lp->readAllStandardOutput());
     const QRegularExpressionMatch match =
         QRegularExpression(QStringLiteral("request id is (\\S+)")).match(output);
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 || !match.hasMatch()) {
-        const QString reason = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    if (lp->exitStatus() != QProcess::NormalExit || lp->exitCode() != 0 || !match.hasMatch()) {
+        const QString reason = QString::fromLocal8Bit(lp->readAllStandardError()).trimmed();
         *errorString = tr("The printer %1 did not accept the job: %2").arg(printer, reason);
         return false;
     }

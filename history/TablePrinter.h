@@ -7,7 +7,9 @@
 #include <QVector>
 
 class QAbstractItemModel;
+class QObject;
 class QPrinter;
+class QProcess;
 
 // Prints a table laid out like the exported workbook: the title above the
 // first page's table, a bold header row on grey repeated on every page, and
@@ -34,8 +36,16 @@ public:
     static QString defaultPrinterName();
     // Queues one printable file (PDF, PostScript, text) on a printer; true
     // when the print system accepted the job, whose id goes to jobId.
+    // Waits up to submitTimeoutMs for the print system's answer.
     static bool submit(const QString &printer, const QString &file, const QString &title,
                        QString *jobId, QString *errorString);
+    // The same without waiting: the running lp, owned by parent, or null when
+    // it cannot start. Once it has finished, accepted() reads its answer.
+    static QProcess *startSubmit(const QString &printer, const QString &file, const QString &title,
+                                 QObject *parent, QString *errorString);
+    static bool accepted(QProcess *lp, const QString &printer, QString *jobId, QString *errorString);
+
+    static const int submitTimeoutMs = 60000;
 
 private:
     bool fail(const QString &text);

@@ -40,6 +40,9 @@ bool TextExport::write(const QString &path)
     }
 
     QSaveFile file(path);
+    // In a folder the user may not write to, a writable file is still
+    // written, in place.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return fail(Failure::Open, file.errorString());
     if (!writeTo(&file)) {

@@ -18,7 +18,8 @@ public:
     explicit TextExport(const QAbstractItemModel *model);
 
     // The file is replaced only when every byte was written; on failure an
-    // existing file keeps its old content.
+    // existing file keeps its old content. In a folder that cannot take a
+    // new file, a writable file is written in place.
     bool write(const QString &path);
     Failure failure() const;
     QString errorString() const;

@@ -47,9 +47,14 @@ bool XlsxWorkbook::write(const QString &path, const QString &title)
 
     // The workbook goes to a temporary file beside the target and replaces it
     // only once complete, so a failed save leaves an existing file intact.
+    // A file the user may write in a folder they may not (or whose sticky bit
+    // forbids the rename) is written in place instead.
     QTemporaryFile temporary(target.absoluteDir().filePath(target.fileName() + QStringLiteral(".XXXXXX")));
-    if (!temporary.open())
+    if (!temporary.open()) {
+        if (target.isFile() && target.isWritable())
+            return writeFile(target.filePath(), path, title);
         return fail(tr("The file %1 could not be written: %2").arg(path, temporary.errorString()));
+    }
     temporary.close();
     // The temporary file is private; the workbook gets the permissions of the
     // file it replaces, or those a newly created file would get.
@@ -64,8 +69,11 @@ bool XlsxWorkbook::write(const QString &path, const QString &title)
         return false;
     if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
                     QFile::encodeName(target.filePath()).constData()) != 0) {
+        const int renameError = errno;
+        if (target.isFile() && target.isWritable())
+            return writeFile(target.filePath(), path, title);
         return fail(tr("The file %1 could not be written: %2")
-                        .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+                        .arg(path, QString::fromLocal8Bit(std::strerror(renameError))));
     }
     temporary.setAutoRemove(false);
     return true;

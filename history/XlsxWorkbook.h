@@ -24,7 +24,8 @@ public:
 
     void setProgress(Progress progress);
 
-    // The file at path is replaced only by a complete workbook.
+    // The file at path is replaced only by a complete workbook, unless the
+    // folder forbids replacing it: a writable file is then written in place.
     bool write(const QString &path, const QString &title);
     QString errorString() const;
 

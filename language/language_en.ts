@@ -53,6 +53,24 @@
     </message>
 </context>
 <context>
+    <name>Communication</name>
+    <message>
+        <location filename="../meter/Communication.cpp" line="+141"/>
+        <source>the line setting %1 baud, 8N1 was refused (%2)</source>
+        <translation>the line setting %1 baud, 8N1 was refused (%2)</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Cannot open %1: %2</source>
+        <translation>Cannot open %1: %2</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source> (the device belongs to group %1; join it and log in again)</source>
+        <translation> (the device belongs to group %1; join it and log in again)</translation>
+    </message>
+</context>
+<context>
     <name>DataQueryTime</name>
     <message>
         <location filename="../history/DataQueryTime.cpp" line="+19"/>
@@ -93,13 +111,13 @@
 <context>
     <name>HistoryData</name>
     <message>
-        <location filename="../history/HistoryData.cpp" line="+150"/>
-        <location line="+309"/>
+        <location filename="../history/HistoryData.cpp" line="+152"/>
+        <location line="+325"/>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
-        <location line="-288"/>
+        <location line="-302"/>
         <source>history viewing</source>
         <translation>history viewing</translation>
     </message>
@@ -135,30 +153,32 @@
     </message>
     <message>
         <location line="+1"/>
-        <location line="+323"/>
-        <location line="+21"/>
+        <location line="+337"/>
+        <location line="+23"/>
+        <location line="+27"/>
         <source>Print</source>
         <translation>Print</translation>
     </message>
     <message>
-        <location line="-190"/>
+        <location line="-233"/>
         <source>Loading the stored readings...</source>
         <translation>Loading the stored readings...</translation>
     </message>
     <message>
         <location line="+71"/>
-        <location line="+91"/>
+        <location line="+105"/>
         <source>Data Record</source>
         <translation>Data Record</translation>
     </message>
     <message>
-        <location line="-76"/>
-        <location line="+20"/>
+        <location line="-89"/>
+        <location line="+21"/>
+        <location line="+9"/>
         <source>Save</source>
         <translation>Save</translation>
     </message>
     <message>
-        <location line="-20"/>
+        <location line="-29"/>
         <source>Txt(*.txt)</source>
         <translation>Txt(*.txt)</translation>
     </message>
@@ -174,13 +194,13 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+20"/>
+        <location line="+32"/>
         <location line="+51"/>
         <source>Error</source>
         <translation>Error</translation>
     </message>
     <message>
-        <location line="-70"/>
+        <location line="-82"/>
         <source>The file %1 could not be written: %2</source>
         <translation>The file %1 could not be written: %2</translation>
     </message>
@@ -200,13 +220,30 @@
         <translation>Excel(*.xls *.xlsx)</translation>
     </message>
     <message>
+        <location line="+9"/>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation>%1 already exists.
+Do you want to replace it?</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Yes</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No</source>
+        <translation>No</translation>
+    </message>
+    <message>
         <location line="+10"/>
-        <location line="+77"/>
+        <location line="+100"/>
         <source>completed</source>
         <translation>completed</translation>
     </message>
     <message>
-        <location line="-76"/>
+        <location line="-99"/>
         <source>The file has been exported, is it open now?</source>
         <translation>The file has been exported, is it open now?</translation>
     </message>
@@ -226,17 +263,23 @@
         <translation>No default printer is set. The table was saved in %1.</translation>
     </message>
     <message>
-        <location line="+20"/>
+        <location line="+22"/>
+        <location line="+27"/>
         <source>The table could not be printed: %1</source>
         <translation>The table could not be printed: %1</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="-4"/>
+        <source>The print system did not answer within a minute.</source>
+        <translation>The print system did not answer within a minute.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>Print successed</source>
         <translation>Print successed</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+16"/>
         <source>No default printer is set.</source>
         <translation>No default printer is set.</translation>
     </message>
@@ -249,7 +292,7 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+36"/>
+        <location filename="../app/MainWindow.cpp" line="+37"/>
         <source>Quorvane</source>
         <translation>Quorvane</translation>
     </message>
@@ -285,11 +328,12 @@
     </message>
     <message>
         <location line="+1"/>
+        <location line="+178"/>
         <source>History record query</source>
         <translation>History record query</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="-177"/>
         <source>Help</source>
         <translation>Help</translation>
     </message>
@@ -305,12 +349,12 @@
     </message>
     <message>
         <location line="+8"/>
-        <location line="+108"/>
+        <location line="+202"/>
         <source>Disconnected</source>
         <translation>Disconnected</translation>
     </message>
     <message>
-        <location line="-86"/>
+        <location line="-177"/>
         <source>Start</source>
         <translation>Start</translation>
     </message>
@@ -320,9 +364,20 @@
         <translation>Stop</translation>
     </message>
     <message>
-        <location line="+70"/>
+        <location line="+76"/>
+        <location line="+48"/>
         <source>Connected</source>
         <translation>Connected</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>The database cannot be reached, so no stored readings can be shown.</source>
+        <translation>The database cannot be reached, so no stored readings can be shown.</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Readings not stored: database unreachable</source>
+        <translation>Readings not stored: database unreachable</translation>
     </message>
 </context>
 <context>
@@ -404,17 +459,17 @@
         <translation>The pages could not be rendered.</translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+35"/>
         <source>The print command lp was not found.</source>
         <translation>The print command lp was not found.</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="-11"/>
         <source>The print server did not answer.</source>
         <translation>The print server did not answer.</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+37"/>
         <source>The printer %1 did not accept the job: %2</source>
         <translation>The printer %1 did not accept the job: %2</translation>
     </message>
@@ -481,8 +536,8 @@
 <context>
     <name>XlsxWorkbook</name>
     <message>
-        <location filename="../history/XlsxWorkbook.cpp" line="+52"/>
-        <location line="+15"/>
+        <location filename="../history/XlsxWorkbook.cpp" line="+56"/>
+        <location line="+19"/>
         <location line="+85"/>
         <source>The file %1 could not be written: %2</source>
         <translation>The file %1 could not be written: %2</translation>

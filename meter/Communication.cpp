@@ -3,7 +3,11 @@
 #include "meter/FunctionTable.h"
 #include "meter/Reading.h"
 
+#include <QFile>
 #include <QTimer>
+
+#include <grp.h>
+#include <sys/stat.h>
 
 namespace {
 const int frameSize = 14;
@@ -54,19 +58,47 @@ void Communication::buildTables()
 
 bool Communication::openPort(const QString &name, int baudRate)
 {
+    lastPortError.clear();
     if (serialPort->isOpen())
         serialPort->close();
     serialPort->setPortName(name);
     if (!serialPort->open(QIODevice::ReadWrite))
-        return false;
-    // A port that refuses a setting still delivers bytes; the watchdog
-    // reports a line that stays silent.
-    serialPort->setBaudRate(baudRate, QSerialPort::AllDirections);
-    serialPort->setDataBits(QSerialPort::Data8);
-    serialPort->setParity(QSerialPort::NoParity);
-    serialPort->setStopBits(QSerialPort::OneStop);
-    serialPort->setFlowControl(QSerialPort::NoFlowControl);
+        return failOpen(name, serialPort->errorString());
+    // A setting the driver refuses closes the port through errorOccurred, so
+    // it is reported here instead of a port that looks opened.
+    const bool configured = serialPort->setBaudRate(baudRate, QSerialPort::AllDirections)
+        && serialPort->setDataBits(QSerialPort::Data8) && serialPort->setParity(QSerialPort::NoParity)
+        && serialPort->setStopBits(QSerialPort::OneStop)
+        && serialPort->setFlowControl(QSerialPort::NoFlowControl) && serialPort->isOpen();
+    if (!configured) {
+        const QString reason = tr("the line setting %1 baud, 8N1 was refused (%2)")
+                                   .arg(baudRate)
+                                   .arg(serialPort->errorString());
+        if (serialPort->isOpen())
+            serialPort->close();
+        return failOpen(name, reason);
+    }
     return true;
+}
+
+bool Communication::failOpen(const QString &name, const QString &reason)
+{
+    lastPortError = tr("Cannot open %1: %2").arg(name, reason);
+    // Access is granted by the device's group (dialout for USB adapters on
+    // Debian): name it, so the user knows which one to join.
+    struct stat info;
+    if (serialPort->error() == QSerialPort::PermissionError
+        && ::stat(QFile::encodeName(name).constData(), &info) == 0) {
+        if (const group *owner = ::getgrgid(info.st_gid))
+            lastPortError += tr(" (the device belongs to group %1; join it and log in again)")
+                                 .arg(QString::fromLocal8Bit(owner->gr_name));
+    }
+    return false;
+}
+
+QString Communication::portError() const
+{
+    return lastPortError;
 }
 
 void Communication::startWatchdog()
@@ -275,9 +307,12 @@ void Communication::parseValue(const QByteArray &digits)
             const double fahrenheit = celsius * 1.8 + 32.0;
             reading.negative = fahrenheit < 0;
             magnitude = qAbs(fahrenheit);
+            reading.valueText = QString::number(magnitude, 'f', decimals);
+        } else {
+            // Written from the exact count: a dropped digit is rounded as the
+            // meter rounds it, not from the nearest binary fraction.
+            reading.valueText = reading.countText(count);
         }
-        const int precision = (index == 4 && reading.range == 6) ? decimals - 1 : decimals;
-        reading.valueText = QString::number(magnitude, 'f', precision);
         reading.value = magnitude;
     }
     switch (decimals) {

@@ -25,7 +25,11 @@ public:
 
     explicit Communication(QObject *parent = nullptr);
 
+    // False when the port cannot be opened or refuses a line setting; the
+    // port is then closed and portError() says why.
     bool openPort(const QString &name, int baudRate);
+    // One line naming the device and the system's reason, for the user.
+    QString portError() const;
     void startWatchdog();
     // True exactly when a frame was decoded into the Reading.
     bool takeLatestFrame();
@@ -45,6 +49,7 @@ private slots:
 
 private:
     void buildTables();
+    bool failOpen(const QString &name, const QString &reason);
     void trimReceiveBuffer();
     bool parseFrame(const QByteArray &frame);
     void parseOptions(const QByteArray &options);
@@ -55,6 +60,7 @@ private:
     QSerialPort *serialPort;
     QByteArray receiveBuffer;
     QTimer *watchdog;
+    QString lastPortError;
     QVector<QString> functionNames;
     QVector<QVector<QString>> unitTable;
     QVector<QVector<int>> decimalTable;

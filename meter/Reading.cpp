@@ -6,6 +6,27 @@ Reading &Reading::current()
     return reading;
 }
 
+int Reading::shownDecimals() const
+{
+    return (functionIndex == 4 && range == 6) ? qMax(0, decimals - 1) : decimals;
+}
+
+QString Reading::countText(qint64 count) const
+{
+    const int shown = shownDecimals();
+    qint64 magnitude = qAbs(count);
+    if (shown < decimals) {
+        qint64 dropped = 1;
+        for (int i = shown; i < decimals; ++i)
+            dropped *= 10;
+        magnitude = (magnitude + dropped / 2) / dropped;
+    }
+    QString text = QString::number(magnitude).rightJustified(shown + 1, QLatin1Char('0'));
+    if (shown > 0)
+        text.insert(text.size() - shown, QLatin1Char('.'));
+    return count < 0 ? QLatin1Char('-') + text : text;
+}
+
 void Reading::reset()
 {
     functionText = QStringLiteral("DCV");

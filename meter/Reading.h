@@ -38,6 +38,14 @@ public:
     bool maxMinBlink = false;
     bool overload = false;
 
+    // Digits after the point that the meter shows: one fewer than the count
+    // carries in the top resistance range ("OHM" range 6).
+    int shownDecimals() const;
+    // A count of units of the last of `decimals` places, written as the meter
+    // shows it: shownDecimals() digits after the point, the dropped digit
+    // rounded half up from the exact count, a minus sign for a negative count.
+    QString countText(qint64 count) const;
+
     // Puts every field back to its start-up value; tests use it to start
     // each case from a known reading.
     void reset();

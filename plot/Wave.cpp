@@ -1,22 +1,26 @@
 #include "plot/Wave.h"
 
 #include "meter/Reading.h"
+#include "plot/GapCurve.h"
 #include "plot/TimeScaleDrawR.h"
+#include "plot/TimeScaleEngine.h"
 
 #include <QBrush>
 #include <QColor>
+#include <QFontMetrics>
 #include <QPen>
-#include <qwt_plot_curve.h>
+#include <qwt_plot_canvas.h>
 #include <qwt_plot_grid.h>
 #include <qwt_plot_magnifier.h>
 #include <qwt_plot_panner.h>
+#include <qwt_scale_widget.h>
 
 #include <algorithm>
 #include <utility>
 
 Wave::Wave(QWidget *parent)
     : QwtPlot(parent),
-      curve(new QwtPlotCurve()),
+      curve(new GapCurve()),
       grid(new QwtPlotGrid()),
       magnifier(nullptr),
       panner(nullptr),
@@ -40,11 +44,15 @@ Wave::Wave(QWidget *parent)
 
     setAxisTitle(QwtPlot::xBottom, tr("Time"));
     setAxisScaleDraw(QwtPlot::xBottom, new TimeScaleDrawR(startTime));
+    setAxisScaleEngine(QwtPlot::xBottom, new TimeScaleEngine());
+    // Until the first point: the second of the origin alone, nothing later.
+    followData(QwtPlot::xBottom, -0.5, 0.5);
     setAxisTitle(QwtPlot::yLeft, tr("Value"));
 
     // Qwt asks for enough width to set every time label apart, about 750
     // pixels for the live axis; that alone would keep the main window from
-    // fitting a 1366-pixel screen. Below that the labels simply sit closer.
+    // fitting a 1366-pixel screen. The number of time labels follows the
+    // width instead (resizeEvent).
     setMinimumSize(300, 200);
 
     panner = new QwtPlotPanner(canvas());
@@ -69,6 +77,7 @@ void Wave::clearCurve()
 {
     xData.clear();
     yData.clear();
+    curve->setPieceStarts({});
     showData();
 }
 
@@ -76,10 +85,14 @@ void Wave::restart()
 {
     xData.clear();
     yData.clear();
+    curve->setPieceStarts({});
     startTime = QDateTime::currentDateTime();
     setAxisScaleDraw(QwtPlot::xBottom, new TimeScaleDrawR(startTime));
+    // A pan or zoom holds the time axis only until the next restart; then
+    // the plot follows new points again.
+    followData(QwtPlot::xBottom, -0.5, 0.5);
     const Reading &reading = Reading::current();
-    setAxisScale(QwtPlot::yLeft, reading.plotMin, reading.plotMax);
+    setYRange(reading.plotMin, reading.plotMax);
     // One redraw after the new origin and limits are in place, so the empty
     // plot already shows them.
     showData();
@@ -87,7 +100,12 @@ void Wave::restart()
 
 void Wave::setYRange(double lower, double upper)
 {
-    setAxisScale(QwtPlot::yLeft, lower, upper);
+    // Equal limits (no frame decoded yet, or a range without a scale) would
+    // give an axis without height: scale to the points instead.
+    if (lower == upper)
+        followData(QwtPlot::yLeft, lower - 1.0, upper + 1.0);
+    else
+        setAxisScale(QwtPlot::yLeft, lower, upper);
 }
 
 void Wave::setTimeOrigin(const QDateTime &origin)
@@ -95,14 +113,41 @@ void Wave::setTimeOrigin(const QDateTime &origin)
     setAxisScaleDraw(QwtPlot::xBottom, new TimeScaleDrawR(origin));
 }
 
-void Wave::setPoints(QVector<double> x, QVector<double> y)
+void Wave::setPoints(QVector<double> x, QVector<double> y, QVector<int> pieceStarts)
 {
     const int count = std::min(x.size(), y.size());
     x.resize(count);
     y.resize(count);
     xData = std::move(x);
     yData = std::move(y);
+    pieceStarts.erase(std::lower_bound(pieceStarts.begin(), pieceStarts.end(), count), pieceStarts.end());
+    curve->setPieceStarts(std::move(pieceStarts));
     showData();
+}
+
+const QwtPlotCurve *Wave::plotCurve() const
+{
+    return curve;
+}
+
+void Wave::resizeEvent(QResizeEvent *event)
+{
+    QwtPlot::resizeEvent(event);
+    // As many time labels as fit side by side with a gap of two digits.
+    const QFontMetrics metrics(axisWidget(QwtPlot::xBottom)->font());
+    const int labelWidth = metrics.horizontalAdvance(QStringLiteral("00:00:00"))
+            + 2 * metrics.horizontalAdvance(QLatin1Char('0'));
+    const int steps = std::max(1, canvas()->width() / labelWidth);
+    if (steps != axisMaxMajor(QwtPlot::xBottom)) {
+        setAxisMaxMajor(QwtPlot::xBottom, steps);
+        replot();
+    }
+}
+
+void Wave::followData(int axisId, double lower, double upper)
+{
+    setAxisScale(axisId, lower, upper);
+    setAxisAutoScale(axisId, true);
 }
 
 void Wave::showData()

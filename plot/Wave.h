@@ -5,6 +5,7 @@
 #include <QVector>
 #include <qwt_plot.h>
 
+class GapCurve;
 class QwtPlotCurve;
 class QwtPlotGrid;
 class QwtPlotMagnifier;
@@ -28,18 +29,25 @@ public:
 
     // Replaces every point at once: the vectors are taken over without a
     // copy, handed to the curve once and drawn once. If the lengths differ
-    // the longer one is cut to the shorter.
-    void setPoints(QVector<double> x, QVector<double> y);
+    // the longer one is cut to the shorter. A line is broken before each
+    // index in pieceStarts (ascending).
+    void setPoints(QVector<double> x, QVector<double> y, QVector<int> pieceStarts = {});
 
     QDateTime timeOrigin() const { return startTime; }
     int pointCount() const { return xData.size(); }
-    const QwtPlotCurve *plotCurve() const { return curve; }
+    const QwtPlotCurve *plotCurve() const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Scales the axis automatically from now on; with no points it shows
+    // [lower, upper].
+    void followData(int axisId, double lower, double upper);
     // Hands both vectors to the curve (shared, not copied) and redraws.
     void showData();
 
-    QwtPlotCurve *curve;
+    GapCurve *curve;
     QwtPlotGrid *grid;
     QwtPlotMagnifier *magnifier;
     QwtPlotPanner *panner;

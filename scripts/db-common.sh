@@ -1,11 +1,17 @@
 # Shared by db-setup.sh and db-stop.sh (sourced, not run).
 # Where Quorvane's private PostgreSQL cluster lives and who runs it.
 
-# The settings the program connects with; fixed in the program.
-db_port=5432
+# The settings the program connects with; fixed in the program. The port and
+# the cluster's directory can be moved for the tests, which must never touch
+# a real server or cluster.
+db_port=${QUORVANE_DB_PORT:-5432}
 db_user=postgres
 db_password=r735519
 db_name=quorvane
+
+# The private cluster's own superuser. It has no password and logs in only
+# over the cluster's private socket, as the system account that owns it.
+admin_role=quorvane_admin
 
 # The newest installed server version's programs (Debian keeps initdb and
 # pg_ctl out of PATH), else whatever PATH has.
@@ -26,12 +32,13 @@ fi
 if [ "$(id -u)" -eq 0 ]; then
     cluster_user=postgres
     cluster_home=$(getent passwd "$cluster_user" | cut -d: -f6)
-    cluster_base=$cluster_home/.local/share/quorvane
+    cluster_base=${QUORVANE_DB_DIR:-$cluster_home/.local/share/quorvane}
 else
     cluster_user=$(id -un)
-    cluster_base=${XDG_DATA_HOME:-$HOME/.local/share}/quorvane
+    cluster_base=${QUORVANE_DB_DIR:-${XDG_DATA_HOME:-$HOME/.local/share}/quorvane}
 fi
 pgdata=$cluster_base/pgdata
+socket_dir=$cluster_base/run
 
 # Runs a command as the cluster's owner.
 as_cluster_user() {
@@ -40,4 +47,9 @@ as_cluster_user() {
     else
         "$@"
     fi
+}
+
+# Whether the cluster in $1 (default: the private one) is running.
+cluster_running() {
+    as_cluster_user "$pg_bindir/pg_ctl" -D "${1:-$pgdata}" status >/dev/null 2>&1
 }

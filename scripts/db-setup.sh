@@ -3,28 +3,57 @@
 # localhost port 5432, user "postgres" with password "r735519", database
 # "quorvane" with the table "invoice" (db/schema.sql). Safe to run again.
 #
-# If a server already answers on port 5432 it is used: the database and the
-# table are created when this script can log in; otherwise it prints what to
-# do. If none answers, a private cluster is initialised (once) and started,
-# listening on localhost only with password authentication; scripts/db-stop.sh
-# stops it.
+# Normally this is a private cluster, owned by whoever runs this (by the
+# "postgres" system user when that is root). Its superuser has no password
+# and answers only its owner on a private socket; the program's login can
+# only store and read readings (db/grants.sql). A private cluster made by an
+# earlier version of this script, whose superuser was the program's login, is
+# moved into a new one made this way, every row kept, the old data directory
+# left beside it. A server on port 5432 that is not ours is used only when
+# the program's login already works there; otherwise this prints the choices.
+# scripts/db-stop.sh stops the private cluster.
 set -euo pipefail
 # "already exists, skipping" on a second run is no news.
 export PGOPTIONS="-c client_min_messages=warning"
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 schema=$here/db/schema.sql
+grants=$here/db/grants.sql
 . "$here/scripts/db-common.sh"
+# The cluster's owner may not be allowed into the caller's directory.
+cd /
 
 if [ -z "$pg_bindir" ]; then
     echo "PostgreSQL's server programs are missing; run scripts/install-deps.sh first." >&2
     exit 1
 fi
 
+psql_options=(-X -q -v ON_ERROR_STOP=1)
+
 # Password logins over TCP, as the program makes them.
 as_program() {
-    PGPASSWORD=$db_password PGCONNECT_TIMEOUT=5 "$pg_bindir/psql" -X -q -v ON_ERROR_STOP=1 \
+    PGPASSWORD=$db_password PGCONNECT_TIMEOUT=5 "$pg_bindir/psql" "${psql_options[@]}" \
         -h localhost -p "$db_port" -U "$db_user" "$@"
+}
+
+# The private cluster's superuser over the socket in $1.
+as_admin_at() {
+    local dir=$1
+    shift
+    as_cluster_user "$pg_bindir/psql" "${psql_options[@]}" -h "$dir" -p "$db_port" -U "$admin_role" "$@"
+}
+
+as_admin() {
+    as_admin_at "$socket_dir" "$@"
+}
+
+# A client program ($1) logged in to the private cluster as the superuser an
+# earlier version of this script made: the program's login, with its password.
+as_old_superuser() {
+    local program=$1
+    shift
+    as_cluster_user env PGPASSWORD="$db_password" "$pg_bindir/$program" \
+        -h "$socket_dir" -p "$db_port" -U "$db_user" "$@"
 }
 
 # Creates the database if missing and loads the schema (which leaves an
@@ -42,100 +71,285 @@ server_answers() {
     "$pg_bindir/pg_isready" -q -h localhost -p "$db_port"
 }
 
-# Superuser over the server's own socket (peer authentication), possible when
-# this script runs as root on a packaged server.
-as_local_superuser() {
-    runuser -u postgres -- "$pg_bindir/psql" -X -q -v ON_ERROR_STOP=1 -p "$db_port" "$@"
+program_ready() {
+    as_program -d "$db_name" -At -c "select 1 from invoice limit 0" >/dev/null 2>&1
 }
 
-use_running_server() {
-    if as_program -d postgres -At -c "select 1" >/dev/null 2>&1; then
-        create_database_and_table as_program
-        echo "Ready: database \"$db_name\" with table \"invoice\" on localhost:$db_port."
-        return 0
-    fi
-    if [ "$(id -u)" -eq 0 ] && as_local_superuser -d postgres -At -c "select 1" >/dev/null 2>&1; then
-        create_database_and_table as_local_superuser
-        if as_program -d "$db_name" -At -c "select 1 from invoice limit 0" >/dev/null 2>&1; then
-            echo "Ready: database \"$db_name\" with table \"invoice\" on localhost:$db_port."
-            return 0
-        fi
-        cat >&2 <<MSG
-The server on port $db_port now has database "$db_name" and table "invoice",
-but it does not let user "$db_user" log in from localhost with password
-"$db_password". Changing that changes the server's own account, so it is left
-to you:
-  1. Give the user that password:
-       runuser -u postgres -- psql -p $db_port -c "ALTER USER $db_user PASSWORD '$db_password'"
-  2. Make sure the server's pg_hba.conf accepts password logins from localhost,
-     with lines like these before any other "host" line:
-       host all all 127.0.0.1/32 scram-sha-256
-       host all all ::1/128      scram-sha-256
-     then reload it:  runuser -u postgres -- psql -p $db_port -c "select pg_reload_conf()"
-  3. Run $0 again.
-MSG
-        return 1
-    fi
-    cat >&2 <<MSG
-A PostgreSQL server answers on port $db_port, but this script cannot log in to it
-as user "$db_user" with password "$db_password", nor as its superuser.
-Either stop that server and run $0 again (it then starts a private one),
-or, as a user who administers that server (for example with sudo), run:
-  sudo -u postgres psql -p $db_port -c "ALTER USER $db_user PASSWORD '$db_password'"
-  sudo -u postgres psql -p $db_port -c "CREATE DATABASE $db_name"
-  sudo -u postgres psql -p $db_port -d $db_name -f "$schema"
-and make sure the server's pg_hba.conf accepts password logins from localhost
-(e.g. "host all all 127.0.0.1/32 scram-sha-256"), then run $0 again.
-MSG
-    return 1
+report_ready() {
+    echo "Ready: database \"$db_name\" with table \"invoice\" on localhost:$db_port."
 }
 
-init_private_cluster() {
-    if [ -f "$pgdata/PG_VERSION" ]; then
-        return 0
-    fi
-    echo "Initialising a private PostgreSQL cluster in $pgdata (owner: $cluster_user)."
-    mkdir -p "$cluster_base/run"
-    if [ "$(id -u)" -eq 0 ]; then
-        # Only the parts below the owner's home need handing over.
-        chown -R "$cluster_user": "$cluster_home/.local"
-    fi
-    chmod 700 "$cluster_base"
-    local pwfile
-    pwfile=$(as_cluster_user mktemp "$cluster_base/pw.XXXXXX")
-    printf '%s\n' "$db_password" | as_cluster_user tee "$pwfile" >/dev/null
-    if ! as_cluster_user "$pg_bindir/initdb" -D "$pgdata" -U "$db_user" --pwfile="$pwfile" \
-        --auth=scram-sha-256 --encoding=UTF8 --locale=C.UTF-8 2>&1 | as_cluster_user tee "$cluster_base/initdb.log" >/dev/null; then
-        rm -f "$pwfile"
+# Starts the cluster in $1; further arguments go to pg_ctl.
+start_cluster() {
+    local dir=$1
+    shift
+    as_cluster_user "$pg_bindir/pg_ctl" -D "$dir" -l "$cluster_base/server.log" -w -t 60 "$@" start >/dev/null
+}
+
+stop_cluster() {
+    as_cluster_user "$pg_bindir/pg_ctl" -D "$1" -m fast -w -t 60 stop >/dev/null
+}
+
+# Makes a cluster in $1 whose superuser $admin_role has no password and logs
+# in only as the owner, over the private socket; the program's login reaches
+# only its database, over TCP from this machine.
+init_cluster() {
+    local dir=$1
+    as_cluster_user mkdir -p -m 700 "$socket_dir"
+    if ! as_cluster_user "$pg_bindir/initdb" -D "$dir" -U "$admin_role" --auth=peer \
+        --encoding=UTF8 --locale=C.UTF-8 2>&1 | as_cluster_user tee "$cluster_base/initdb.log" >/dev/null; then
         echo "initdb failed; see $cluster_base/initdb.log" >&2
         return 1
     fi
-    rm -f "$pwfile"
-    as_cluster_user tee -a "$pgdata/postgresql.conf" >/dev/null <<CONF
+    as_cluster_user tee "$dir/pg_hba.conf" >/dev/null <<HBA
+# Quorvane's private cluster. Its superuser answers only the system account
+# that owns the cluster, on the private socket; the program's login reaches
+# only its own database, from this machine, with its password.
+local all $admin_role peer map=owner
+host $db_name $db_user 127.0.0.1/32 scram-sha-256
+host $db_name $db_user ::1/128 scram-sha-256
+HBA
+    as_cluster_user tee "$dir/pg_ident.conf" >/dev/null <<IDENT
+owner $cluster_user $admin_role
+IDENT
+    as_cluster_user tee -a "$dir/postgresql.conf" >/dev/null <<CONF
 
 # Quorvane's private cluster: this machine only, on the port the program uses.
 port = $db_port
 listen_addresses = 'localhost'
-unix_socket_directories = '$cluster_base/run'
+unix_socket_directories = '$socket_dir'
+unix_socket_permissions = 0700
 CONF
 }
 
-start_private_cluster() {
-    if as_cluster_user "$pg_bindir/pg_ctl" -D "$pgdata" status >/dev/null 2>&1; then
+# The readings' count and a checksum of their contents, or "none" when the
+# database has no readings table. $@ runs psql on the database.
+readings_fingerprint() {
+    local has_table
+    has_table=$("$@" -At -c "select to_regclass('public.invoice') is not null") || return 1
+    if [ "$has_table" != t ]; then
+        echo none
         return 0
     fi
-    as_cluster_user mkdir -p "$cluster_base/run"
-    if ! as_cluster_user "$pg_bindir/pg_ctl" -D "$pgdata" -l "$cluster_base/server.log" -w -t 60 start >/dev/null; then
+    "$@" -At -c "select count(*) || ' ' || coalesce(md5(string_agg(r::text, E'\n' order by r::text)), '')
+                 from invoice r"
+}
+
+# Copies the program's database from the old cluster (running on the private
+# socket only) into the new one on the socket in $1 and checks that the
+# readings arrived unchanged.
+copy_readings() {
+    local stage_socket=$1 before after
+    as_admin_at "$stage_socket" -d postgres -c "create database $db_name" || return 1
+    if [ "$(as_old_superuser psql -X -At -d postgres \
+        -c "select 1 from pg_database where datname = '$db_name'")" != 1 ]; then
+        return 0
+    fi
+    before=$(readings_fingerprint as_old_superuser psql -X -d "$db_name") || return 1
+    as_old_superuser pg_dump --no-owner --no-privileges --no-tablespaces -d "$db_name" \
+        | as_admin_at "$stage_socket" -d "$db_name" >/dev/null || return 1
+    after=$(readings_fingerprint as_admin_at "$stage_socket" -d "$db_name") || return 1
+    if [ "$before" != "$after" ]; then
+        echo "The copied readings differ from the original ($after instead of $before)." >&2
+        return 1
+    fi
+    echo "Copied ${before%% *} readings."
+}
+
+# Brings the private cluster made by an earlier version of this script into
+# a new cluster made by init_cluster. The old cluster keeps running until the
+# copy is checked, and runs again as before if anything fails. An interrupt
+# could stop it half way, between the two data directories, so none is taken
+# until it is done.
+migrate_old_cluster() {
+    local status=0
+    trap '' INT TERM HUP
+    move_into_new_cluster || status=$?
+    trap - INT TERM HUP
+    return "$status"
+}
+
+move_into_new_cluster() {
+    local stage=$cluster_base/pgdata.new stage_socket=$cluster_base/run.new
+    local kept
+    kept=$cluster_base/pgdata.old-$(date +%Y%m%d-%H%M%S)
+    if ! as_old_superuser psql -X -At -d postgres -c "select 1" >/dev/null 2>&1; then
+        echo "The private cluster in $pgdata lets neither $admin_role nor user \"$db_user\" log in; it is left as it is." >&2
+        return 1
+    fi
+    echo "The private cluster in $pgdata lets the program's login do anything as its superuser;"
+    echo "moving its data into a new cluster where that login can only store and read readings."
+    discard_stage "$stage" "$stage_socket"
+    init_cluster "$stage" || { discard_stage "$stage" "$stage_socket"; return 1; }
+    as_cluster_user mkdir -p -m 700 "$stage_socket"
+    # Nobody may log in to the new cluster, nor add readings to the old one
+    # that the copy would miss, until the copy is checked.
+    if start_cluster "$stage" -o "-c listen_addresses='' -k '$stage_socket'" \
+        && stop_cluster "$pgdata" && start_cluster "$pgdata" -o "-c listen_addresses=''" \
+        && copy_readings "$stage_socket" && stop_cluster "$stage" && stop_cluster "$pgdata" \
+        && as_cluster_user mv "$pgdata" "$kept"; then
+        if as_cluster_user mv "$stage" "$pgdata" && start_cluster "$pgdata"; then
+            as_cluster_user rm -rf "$stage_socket"
+            echo "The earlier cluster's data stays in $kept until you remove it."
+            return 0
+        fi
+        # Put the old cluster back in its place.
+        if [ -f "$pgdata/PG_VERSION" ]; then
+            if cluster_running "$pgdata"; then
+                stop_cluster "$pgdata"
+            fi
+            as_cluster_user mv "$pgdata" "$stage"
+        fi
+        as_cluster_user mv "$kept" "$pgdata"
+    fi
+    echo "Moving the data failed; the earlier cluster runs on as it was." >&2
+    discard_stage "$stage" "$stage_socket"
+    if cluster_running "$pgdata"; then
+        stop_cluster "$pgdata"
+    fi
+    start_cluster "$pgdata"
+    return 1
+}
+
+# Removes what a failed or interrupted migration left behind.
+discard_stage() {
+    if [ -f "$1/PG_VERSION" ] && cluster_running "$1"; then
+        stop_cluster "$1"
+    fi
+    as_cluster_user rm -rf "$1" "$2"
+}
+
+make_private_cluster() {
+    local stage=$cluster_base/pgdata.new
+    echo "Initialising a private PostgreSQL cluster in $pgdata (owner: $cluster_user)."
+    if [ "$(id -u)" -eq 0 ]; then
+        mkdir -p "$cluster_base"
+        # Only the parts below the owner's home need handing over.
+        if [ -z "${QUORVANE_DB_DIR:-}" ]; then
+            chown -R "$cluster_user": "$cluster_home/.local"
+        else
+            chown "$cluster_user": "$cluster_base"
+        fi
+    fi
+    as_cluster_user mkdir -p "$cluster_base"
+    as_cluster_user chmod 700 "$cluster_base"
+    as_cluster_user rm -rf "$stage"
+    init_cluster "$stage"
+    as_cluster_user mv "$stage" "$pgdata"
+}
+
+ensure_private_cluster_running() {
+    if cluster_running; then
+        return 0
+    fi
+    if ! start_cluster "$pgdata"; then
         echo "The private cluster did not start; see $cluster_base/server.log" >&2
         return 1
     fi
     echo "Started the private cluster (stop it with scripts/db-stop.sh)."
 }
 
-if server_answers; then
-    use_running_server
+prepare_private_cluster() {
+    create_database_and_table as_admin
+    as_admin -d "$db_name" -v login="$db_user" -v password="$db_password" -f "$grants" >/dev/null
+    if ! program_ready; then
+        echo "User \"$db_user\" cannot log in to the private cluster with the program's password; see $cluster_base/server.log" >&2
+        return 1
+    fi
+    report_ready
+}
+
+# What to do about a server on the port that is not ours; the safe routes
+# first. $1: how to run psql as that server's superuser.
+print_foreign_server_choices() {
+    local superuser_psql=$1 cluster version name
+    cluster=$(pg_lsclusters -h 2>/dev/null | awk -v port="$db_port" '$3 == port && $4 ~ /^online/ { print $1, $2; exit }' || true)
+    cat >&2 <<MSG
+
+The safe ways, where user "$db_user" can only store and read readings:
+MSG
+    if [ -n "$cluster" ]; then
+        read -r version name <<<"$cluster"
+        cat >&2 <<MSG
+  a) Stop that server (cluster "$version $name") and keep it from starting at
+     boot, then run $0 again; it starts a private server of its own on
+     port $db_port:
+       pg_ctlcluster $version $name stop
+       echo manual > /etc/postgresql/$version/$name/start.conf
+  b) Or keep that server on another port, for example 5433, and let this
+     script start the private one on port $db_port:
+       pg_conftool $version $name set port 5433
+       pg_ctlcluster $version $name restart
+     then run $0 again.
+MSG
+    else
+        cat >&2 <<MSG
+  a) Stop that server, then run $0 again; it starts a private server of its
+     own on port $db_port.
+  b) Or move that server to another port (for example 5433), restart it, and
+     run $0 again: the private server then takes port $db_port.
+MSG
+    fi
+    cat >&2 <<MSG
+
+Not recommended: giving that server's own superuser "$db_user" the password
+"$db_password", which is published with Quorvane. Then anyone on this machine
+can log in as the database superuser, read and change every database on that
+server, and run programs as the system account the server runs as (for
+example with COPY ... TO PROGRAM). Only if you accept that:
+  $superuser_psql -p $db_port -c "ALTER USER $db_user PASSWORD '$db_password'"
+and make sure the server's pg_hba.conf accepts password logins from
+localhost ("host all all 127.0.0.1/32 scram-sha-256" and the same for
+::1/128, before any other "host" line), reload it, and run $0 again.
+MSG
+}
+
+# Superuser over the server's own socket (peer authentication), possible when
+# this script runs as root on a packaged server.
+as_local_superuser() {
+    runuser -u postgres -- "$pg_bindir/psql" "${psql_options[@]}" -p "$db_port" "$@"
+}
+
+use_foreign_server() {
+    if as_program -d postgres -At -c "select 1" >/dev/null 2>&1; then
+        create_database_and_table as_program
+        report_ready
+        return 0
+    fi
+    if [ "$(id -u)" -eq 0 ] && as_local_superuser -d postgres -At -c "select 1" >/dev/null 2>&1; then
+        create_database_and_table as_local_superuser
+        if program_ready; then
+            report_ready
+            return 0
+        fi
+        cat >&2 <<MSG
+A PostgreSQL server that this script did not start answers on port $db_port.
+It now has database "$db_name" and table "invoice", but user "$db_user" cannot
+log in to it from localhost with the program's password.
+MSG
+        print_foreign_server_choices "runuser -u postgres -- psql"
+        return 1
+    fi
+    cat >&2 <<MSG
+A PostgreSQL server that this script did not start answers on port $db_port,
+and this script can log in to it neither as user "$db_user" with the
+program's password nor as its superuser. Whoever administers it can create
+database "$db_name" and load $schema there.
+MSG
+    print_foreign_server_choices "sudo -u postgres psql"
+    return 1
+}
+
+if [ -f "$pgdata/PG_VERSION" ] && { cluster_running || ! server_answers; }; then
+    ensure_private_cluster_running
+    if ! as_admin -d postgres -At -c "select 1" >/dev/null 2>&1; then
+        migrate_old_cluster
+    fi
+    prepare_private_cluster
+elif server_answers; then
+    use_foreign_server
 else
-    init_private_cluster
-    start_private_cluster
-    use_running_server
+    make_private_cluster
+    ensure_private_cluster_running
+    prepare_private_cluster
 fi

@@ -5,6 +5,8 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/db-common.sh"
+# The cluster's owner may not be allowed into the caller's directory.
+cd /
 
 if [ -z "$pg_bindir" ] || [ ! -f "$pgdata/PG_VERSION" ]; then
     echo "No private cluster in $pgdata; nothing to stop."

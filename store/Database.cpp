@@ -39,6 +39,12 @@ PGconn *handleOf(const QSqlDatabase &connection)
     return *static_cast<PGconn *const *>(handle.constData());
 }
 
+// The server's notices (a "terminating connection" on shutdown among them)
+// would otherwise go to stderr; an outage shows in the window instead.
+void ignoreNotice(void *, const char *)
+{
+}
+
 bool commandSucceeded(PGresult *result)
 {
     const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
@@ -118,23 +124,30 @@ QSqlQueryModel *Database::query(const QDateTime &start, const QDateTime &stop)
 {
     if (!model)
         return nullptr;
-    if (broken)
-        reconnectIfDue();
+    // The user asked: try the server now rather than when due.
+    if (broken) {
+        sinceReconnectAttempt.start();
+        reconnect();
+    }
     if (!broken && !pending.empty())
         flushPending();
     // Time order, then insertion order, so the history plot runs left to right.
     // A table made without our key column still answers, in time order only.
     const auto statement = [&] { return rangeSelect(start, stop, orderByKey); };
+    // A query on a closed connection would complain on the console.
+    if (broken)
+        return nullptr;
     model->setQuery(statement(), connection);
     if (orderByKey && model->lastError().nativeErrorCode() == QLatin1String(undefinedColumn)) {
         orderByKey = false;
         model->setQuery(statement(), connection);
     }
-    if (model->lastError().isValid() && !broken && connectionBroken()) {
+    if (model->lastError().isValid() && connectionBroken()) {
         broken = true;
         sinceReconnectAttempt.start();
-        if (reconnect())
-            model->setQuery(statement(), connection);
+        if (!reconnect())
+            return nullptr;
+        model->setQuery(statement(), connection);
     }
     // Drivers that cannot tell the result size hand rows over in batches.
     while (model->canFetchMore())
@@ -172,6 +185,20 @@ int Database::pendingCount() const
     return int(pending.size());
 }
 
+bool Database::isStoring() const
+{
+    return opened && !broken && pending.empty();
+}
+
+bool Database::catchUp()
+{
+    if (opened && broken)
+        reconnectIfDue();
+    if (opened && !broken && !pending.empty())
+        flushPending();
+    return isStoring();
+}
+
 bool Database::connectionBroken()
 {
     PGconn *pg = handleOf(connection);
@@ -202,6 +229,7 @@ bool Database::prepareSession()
     PGconn *pg = handleOf(connection);
     if (!pg)
         return insertPrepared = false;
+    PQsetNoticeProcessor(pg, ignoreNotice, nullptr);
     insertPrepared = commandSucceeded(PQprepare(pg, insertName, insertStatement, columnCount, nullptr));
     return insertPrepared;
 }

@@ -48,11 +48,16 @@ public:
 
     bool open();
     bool isOpen() const;
+    // Null when the server cannot be reached.
     QSqlQueryModel *query(const QDateTime &start, const QDateTime &stop);
     bool insert(const QStringList &values);
 
     // Records accepted while the connection was broken and not yet written.
     int pendingCount() const;
+    // True while readings reach the table: open, connected, nothing held.
+    bool isStoring() const;
+    // Reconnects when due and writes held records; returns isStoring().
+    bool catchUp();
 
 private:
     bool connectionBroken();

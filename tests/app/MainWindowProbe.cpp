@@ -56,7 +56,8 @@ QLabel *MainWindowProbe::connectLabel() const
 {
     const QList<QLabel *> labels = statusBar(window)->findChildren<QLabel *>();
     for (QLabel *label : labels) {
-        if (label->text() == QLatin1String("Connected") || label->text() == QLatin1String("Disconnected"))
+        if (label->text() == QLatin1String("Connected") || label->text() == QLatin1String("Disconnected")
+            || label->text().startsWith(QLatin1String("Cannot open ")))
             return label;
     }
     return nullptr;
@@ -64,14 +65,25 @@ QLabel *MainWindowProbe::connectLabel() const
 
 QLabel *MainWindowProbe::clockLabel() const
 {
-    // The clock is the status bar's label that is not the link label.
+    // The clock is the status bar's label that is neither the link label
+    // nor the store's notice.
     const QLabel *link = connectLabel();
     const QList<QLabel *> labels = statusBar(window)->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
     for (QLabel *label : labels) {
-        if (label != link)
+        if (label != link && !label->isHidden() && !label->text().contains(QLatin1String("not stored")))
             return label;
     }
     return nullptr;
+}
+
+QString MainWindowProbe::storeNotice() const
+{
+    const QList<QLabel *> labels = statusBar(window)->findChildren<QLabel *>();
+    for (const QLabel *label : labels) {
+        if (!label->isHidden() && label->text().contains(QLatin1String("not stored")))
+            return label->text();
+    }
+    return QString();
 }
 
 QAction *MainWindowProbe::action(const QString &text) const

@@ -31,6 +31,8 @@ public:
     QToolButton *stopButton() const;
     QLabel *connectLabel() const;
     QLabel *clockLabel() const;
+    // The status bar's "not stored" text while it is shown, else empty.
+    QString storeNotice() const;
     QAction *action(const QString &text) const;
     QTimer *samplingTimer() const;
 

@@ -4,6 +4,7 @@
 #include "store/Database.h"
 #include "tests/app/MainWindowProbe.h"
 #include "tests/app/SimulatorProcess.h"
+#include "tests/common/ModalScript.h"
 #include "tests/common/PgCluster.h"
 #include "tests/common/TestRegistry.h"
 
@@ -211,8 +212,13 @@ void TestEndToEnd::databaseDownAtStartUp()
     simulator.stop();
     QVERIFY(cluster.storedRecords().isEmpty());
 
+    QCOMPARE(probe.storeNotice(), QStringLiteral("Readings not stored: database unreachable"));
+
     const QDateTime now = QDateTime::currentDateTime();
+    ModalScript script({ModalScript::click("OK")});
     probe.queryHistory(now.addSecs(-600), now.addSecs(600));
+    QCOMPARE(script.titles(), QStringList{"History record query"});
+    QVERIFY2(script.seen().first().text.contains("database cannot be reached"), qPrintable(script.seen().first().text));
     QVERIFY(!probe.historyData()->isVisible());
     QVERIFY(probe.historyRows().isEmpty());
 }

@@ -8,6 +8,7 @@
 #include "store/Database.h"
 #include "tests/app/MainWindowProbe.h"
 #include "tests/app/MeterLine.h"
+#include "tests/common/ConsoleCapture.h"
 #include "tests/common/PgCluster.h"
 #include "tests/common/TestRegistry.h"
 
@@ -24,9 +25,12 @@
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <functional>
 
 namespace {
 const int FuncDCV = 2;
@@ -68,6 +72,8 @@ private slots:
     void onlyTheNewestFrameIsTaken();
     void changeOfFunctionOrRangeRestartsSeries();
     void stopKeepsTheDisplay();
+    void portThatCannotOpenIsNotConnected();
+    void outageShowsReadingsNotStored();
     void intervalConfirmedWhileStoppedSamples();
     void intervalLeftWithCancelCountsAtStart();
     void aboutIsBuiltAfreshEachTime();
@@ -306,6 +312,59 @@ void TestMainWindow::stopKeepsTheDisplay()
     QCOMPARE(probe->livePlotPoints(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 1, 5000);
     QCOMPARE(cells(table, 0).at(1), QStringLiteral("1.002 V"));
+}
+
+void TestMainWindow::portThatCannotOpenIsNotConnected()
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("ttyUSB0");
+    const QString why = "Cannot open " + missing + ": No such file or directory";
+    // A run and a stop first put the RS232 indicator out.
+    probe->choosePort(meter.slavePath());
+    probe->startButton()->click();
+    probe->stopButton()->click();
+    QVERIFY(!probe->rs232Lit());
+    probe->choosePort(missing);
+    QCOMPARE(probe->connectLabel()->text(), why);
+    probe->startButton()->click();
+    QCOMPARE(probe->connectLabel()->text(), why);
+    QVERIFY(probe->startButton()->isEnabled());
+    QVERIFY(!probe->rs232Lit());
+    QVERIFY(!probe->samplingTimer()->isActive());
+    // A port that opens clears the line; Start then runs as before.
+    probe->choosePort(meter.slavePath());
+    QVERIFY(probe->isStopped());
+    probe->startButton()->click();
+    QVERIFY(probe->isRunning());
+}
+
+void TestMainWindow::outageShowsReadingsNotStored()
+{
+    probe->choosePort(meter.slavePath());
+    probe->startButton()->click();
+    int count = 0;
+    // Sends readings until the condition holds, one every 100 ms.
+    auto sendUntil = [&](const std::function<bool()> &condition) {
+        for (int i = 0; i < 100 && !condition(); ++i) {
+            send(frame(FuncDCV, 0, ++count));
+            QTest::qWait(100);
+        }
+        return condition();
+    };
+    QVERIFY(sendUntil([&] { return probe->liveTable()->rowCount() > 0; }));
+    QCOMPARE(probe->storeNotice(), QString());
+    ConsoleCapture console;
+    cluster.stop();
+    QVERIFY(sendUntil([&] { return !probe->storeNotice().isEmpty(); }));
+    QCOMPARE(probe->storeNotice(), QStringLiteral("Readings not stored: database unreachable"));
+    QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
+    // Stopped, the held readings still drain and the notice goes.
+    probe->stopButton()->click();
+    const int taken = probe->liveTable()->rowCount();
+    QTRY_COMPARE_WITH_TIMEOUT(probe->storeNotice(), QString(), 10000);
+    QCOMPARE(cluster.storedRecords().size(), taken);
+    const QString printed = console.text();
+    QVERIFY2(printed.isEmpty(), qPrintable(printed));
 }
 
 void TestMainWindow::intervalConfirmedWhileStoppedSamples()

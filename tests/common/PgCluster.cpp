@@ -24,9 +24,18 @@ bool isRoot()
     return geteuid() == 0;
 }
 
+bool giveToServerUser(const QString &path)
+{
+    if (!isRoot())
+        return true;
+    const passwd *user = getpwnam(serverUser);
+    return user && chown(QFile::encodeName(path).constData(), user->pw_uid, user->pw_gid) == 0;
+}
+}
+
 // Asks the kernel for a port nobody listens on. Another process could take
 // it before the server binds; start() then fails with a clear message.
-int freePort()
+int PgCluster::freePort()
 {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0)
@@ -45,7 +54,7 @@ int freePort()
 }
 
 // The newest installed server version's programs, else whatever is on PATH.
-QString findBinDir()
+QString PgCluster::findBinDir()
 {
     QDir versions(QStringLiteral("/usr/lib/postgresql"));
     QStringList names = versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -57,15 +66,6 @@ QString findBinDir()
             return bin;
     }
     return QFileInfo(QStandardPaths::findExecutable(QStringLiteral("initdb"))).absolutePath();
-}
-
-bool giveToServerUser(const QString &path)
-{
-    if (!isRoot())
-        return true;
-    const passwd *user = getpwnam(serverUser);
-    return user && chown(QFile::encodeName(path).constData(), user->pw_uid, user->pw_gid) == 0;
-}
 }
 
 PgCluster::PgCluster()

@@ -35,6 +35,11 @@ public:
     QString psqlPath() const;
     QString errorString() const;
 
+    // A local TCP port nobody listens on right now.
+    static int freePort();
+    // Where the newest installed server version keeps its programs.
+    static QString findBinDir();
+
 private:
     QString tool(const QString &name) const;
     bool run(const QString &program, const QStringList &arguments, bool asServerUser,

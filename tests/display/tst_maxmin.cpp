@@ -155,27 +155,36 @@ void TestMaxMin::decimalsOfUpdates_data()
 {
     QTest::addColumn<int>("function");
     QTest::addColumn<int>("range");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<double>("low");
     QTest::addColumn<QString>("max");
     QTest::addColumn<QString>("min");
-    QTest::newRow("OHM range 6: one fewer") << 4 << 6 << "30.00" << "5.00";
-    QTest::newRow("OHM range 5") << 4 << 5 << "30.000" << "5.000";
-    QTest::newRow("DCV range 6 is not OHM") << 2 << 6 << "30.000" << "5.000";
+    QTest::newRow("OHM range 6: one fewer") << 4 << 6 << 3 << 30.0 << 5.0 << "30.00" << "5.00";
+    QTest::newRow("OHM range 5") << 4 << 5 << 3 << 30.0 << 5.0 << "30.000" << "5.000";
+    QTest::newRow("DCV range 6 is not OHM") << 2 << 6 << 3 << 30.0 << 5.0 << "30.000" << "5.000";
+    // Rounded half up from the count, as the reading panel shows it.
+    QTest::newRow("OHM range 6: 163.85, 0.35") << 4 << 6 << 2 << 163.85 << 0.35 << "163.9" << "0.4";
+    QTest::newRow("OHM range 6: below zero") << 4 << 6 << 2 << 10.05 << -0.35 << "10.1" << "-0.4";
 }
 
 void TestMaxMin::decimalsOfUpdates()
 {
     QFETCH(int, function);
     QFETCH(int, range);
+    QFETCH(int, decimals);
+    QFETCH(double, high);
+    QFETCH(double, low);
     QFETCH(QString, max);
     QFETCH(QString, min);
     MaxMin strip;
-    setReading(10.0, 3, function, range);
+    setReading(10.0, decimals, function, range);
     strip.reset();
-    QCOMPARE(strip.maxText(), QStringLiteral("10.000"));
-    QCOMPARE(strip.minText(), QStringLiteral("10.000"));
-    setReading(30.0, 3, function, range);
+    QCOMPARE(strip.maxText(), QString::number(10.0, 'f', decimals));
+    QCOMPARE(strip.minText(), QString::number(10.0, 'f', decimals));
+    setReading(high, decimals, function, range);
     sample(strip);
-    setReading(5.0, 3, function, range);
+    setReading(low, decimals, function, range);
     sample(strip);
     QCOMPARE(strip.maxText(), max);
     QCOMPARE(strip.minText(), min);

@@ -1,4 +1,5 @@
 #include "history/HistoryData.h"
+#include "plot/GapCurve.h"
 #include "plot/Wave.h"
 #include "store/Database.h"
 #include "tests/common/PgCluster.h"
@@ -38,6 +39,7 @@ private slots:
     void rangeOutsideTheTable_data();
     void rangeOutsideTheTable();
     void emptyResultKeepsWhatIsShown();
+    void pausesBreakTheCurve();
     void readsEveryRowAndScrollsToTheEnd();
     void anyQueryShowsTheSame();
 
@@ -274,7 +276,8 @@ void TestHistoryData::plotValues_data()
                                            << "V" << 0 << 2.3;
     QTest::newRow("negative DCV overload") << "DCV"
                                            << "-0L"
-                                           << "V" << 3 << 1100.0;
+                                           << "V" << 3 << -1100.0;
+    QTest::newRow("negative DCuA overload, range 1") << "DCuA" << "-O.L  " << "uA" << 1 << -2300.0;
     QTest::newRow("FREQ overload, range 2") << "FREQ"
                                             << "0L"
                                             << "Hz" << 2 << 0.0;
@@ -385,6 +388,19 @@ void TestHistoryData::rangeOutsideTheTable()
         QStringList({"2024-05-01 10:00:00", value, unit, function}));
     QCOMPARE(points(window.plot()), QVector<QPointF>({QPointF(0, y), QPointF(1, 1100)}));
     QVERIFY(window.plot()->axisAutoScale(QwtPlot::yLeft));
+}
+
+void TestHistoryData::pausesBreakTheCurve()
+{
+    // Read every second; only the three hours break the line, not the 4 s.
+    QList<Stored> rows;
+    for (const char *time : {"10:00:00", "10:00:01", "10:00:05", "10:00:06", "13:00:00", "13:00:01"})
+        rows.append({"DCV", "1.000", "V", 1, QStringLiteral("2024-05-01 ") + time});
+    store(rows);
+    HistoryData window;
+    window.setModel(inInsertionOrder());
+    QCOMPARE(dynamic_cast<const GapCurve *>(window.plot()->plotCurve())->pieceStarts(), QVector<int>({4}));
+    QCOMPARE(window.tableView()->model()->rowCount(), 6);
 }
 
 void TestHistoryData::emptyResultKeepsWhatIsShown()

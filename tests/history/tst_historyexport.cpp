@@ -6,19 +6,24 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -84,11 +89,15 @@ private slots:
     void textExportFailures();
     void excelExportAsksThenOffersToOpen_data();
     void excelExportAsksThenOffersToOpen();
+    void excelExportAsksBeforeReplacingTheAppendedName_data();
+    void excelExportAsksBeforeReplacingTheAppendedName();
     void excelExportThatCannotSaveSaysSo();
     void printFileNeedsPrinterAndFile();
     void printWithoutDefaultPrinterKeepsTheWorkbook();
     void printQueuesTheTable();
     void refusedPrintIsNoSuccess();
+    void printWaitsForTheAnswerWithoutBlocking_data();
+    void printWaitsForTheAnswerWithoutBlocking();
 
 private:
     QString checkWorkbook(const QString &path);
@@ -192,11 +201,20 @@ void TestHistoryExport::buttonsRunTheExports()
             pushButton = candidate;
     }
     QVERIFY(pushButton);
-    ModalScript script({ModalScript::reject()});
+    // Both start in the documents folder: the program's own is not writable
+    // once installed.
+    QString directory;
+    ModalScript script({[&directory](QWidget *dialog) {
+        directory = qobject_cast<QFileDialog *>(dialog)->directory().absolutePath();
+        ModalScript::reject()(dialog);
+    }});
     pushButton->click();
     QCOMPARE(script.seen().size(), 1);
     QCOMPARE(script.seen().first().kind, QString("QFileDialog"));
     QCOMPARE(script.seen().first().text, filter);
+    // A home without the folder leaves the dialog at home.
+    const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    QCOMPARE(directory, documents.exists() ? documents.absolutePath() : QDir::homePath());
 }
 
 void TestHistoryExport::textExportWritesWhatTheTableShows()
@@ -286,6 +304,36 @@ void TestHistoryExport::excelExportAsksThenOffersToOpen()
     QCOMPARE(urls.opened, answer == "OK" ? QList<QUrl>{QUrl::fromLocalFile(path)} : QList<QUrl>());
 }
 
+void TestHistoryExport::excelExportAsksBeforeReplacingTheAppendedName_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("No keeps the file") << "No";
+    QTest::newRow("Yes replaces it") << "Yes";
+}
+
+void TestHistoryExport::excelExportAsksBeforeReplacingTheAppendedName()
+{
+    QFETCH(QString, answer);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("table.xlsx");
+    QFile existing(path);
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.write("earlier file");
+    existing.close();
+    // "table" itself does not exist, so the file dialog asks nothing.
+    ModalScript script({ModalScript::chooseFile(dir.filePath("table")), ModalScript::click(answer),
+                        ModalScript::click("Cancel")});
+    QCOMPARE(window->exportExcel("Data Record"), answer == "Yes");
+    QCOMPARE(script.titles(), answer == "Yes" ? (QStringList{"Save", "Save", "completed"}) : (QStringList{"Save", "Save"}));
+    QVERIFY2(script.seen().at(1).text.contains(path + " already exists"), qPrintable(script.seen().at(1).text));
+    if (answer == "No") {
+        QCOMPARE(contents(path), QByteArray("earlier file"));
+    } else {
+        const QString problems = checkWorkbook(path);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    }
+}
+
 void TestHistoryExport::excelExportThatCannotSaveSaysSo()
 {
     QTemporaryDir dir;
@@ -349,13 +397,17 @@ void TestHistoryExport::printQueuesTheTable()
     for (int round = 0; round < 2; ++round) {
         const QStringList earlier = cups.outputFiles();
         ModalScript script({ModalScript::click("OK")});
+        QSignalSpy outcome(window.get(), &HistoryData::signal_printed);
         QVERIFY(window->printTable());
+        QVERIFY(outcome.wait(120000));
+        QCOMPARE(outcome.first().first().toBool(), true);
         QCOMPARE(script.seen().size(), 1);
         QCOMPARE(script.seen().first().title, QString("completed"));
         QCOMPARE(script.seen().first().text, QString("Print successed"));
         const QString problems = checkWorkbook(path);
         QVERIFY2(problems.isEmpty(), qPrintable(problems));
-        const QString output = cups.waitForOutput("quorvane-print", 120000, earlier);
+        // The job carries the table's title.
+        const QString output = cups.waitForOutput("Data_Record", 120000, earlier);
         QVERIFY2(!output.isEmpty(), qPrintable("no PDF from the queue in " + cups.outputDirectory()));
         QCOMPARE(contents(output).left(5), QByteArray("%PDF-"));
         QFile::remove(output);
@@ -368,11 +420,67 @@ void TestHistoryExport::refusedPrintIsNoSuccess()
         QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
     QVERIFY(cups.setAccepting(false));
     ModalScript script({ModalScript::click("OK")});
-    const bool printed = window->printTable();
+    QSignalSpy outcome(window.get(), &HistoryData::signal_printed);
+    const bool started = window->printTable();
+    const bool answered = started && outcome.wait(120000);
     QVERIFY(cups.setAccepting(true));
-    QVERIFY(!printed);
+    QVERIFY(answered);
+    QCOMPARE(outcome.first().first().toBool(), false);
     QCOMPARE(script.titles(), QStringList{"Print"});
     QVERIFY2(script.seen().first().text.contains("could not be printed"), qPrintable(script.seen().first().text));
+}
+
+void TestHistoryExport::printWaitsForTheAnswerWithoutBlocking_data()
+{
+    QTest::addColumn<QString>("lpBody");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("boxText");
+    QTest::newRow("late answer") << "sleep 2; echo 'request id is quorvane-pdf-7 (1 file(s))'" << true
+                                 << "Print successed";
+    QTest::newRow("no answer") << "exec sleep 60" << false << "did not answer within a minute";
+}
+
+void TestHistoryExport::printWaitsForTheAnswerWithoutBlocking()
+{
+    QFETCH(QString, lpBody);
+    QFETCH(bool, accepted);
+    QFETCH(QString, boxText);
+    if (!cupsRunning)
+        QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
+    // A stand-in lp, first on PATH, records its arguments and answers late.
+    QTemporaryDir dir;
+    QFile lp(dir.filePath("lp"));
+    QVERIFY(lp.open(QIODevice::WriteOnly));
+    lp.write(QString("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n%2\n").arg(dir.filePath("args"), lpBody).toUtf8());
+    lp.close();
+    QVERIFY(lp.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(dir.path()) + ':' + path);
+    window->setPrintTimeout(3000);
+    int ticks = 0;
+    QTimer clock;
+    connect(&clock, &QTimer::timeout, [&ticks] { ++ticks; });
+    clock.start(100);
+    ModalScript script({ModalScript::click("OK")});
+    QSignalSpy outcome(window.get(), &HistoryData::signal_printed);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const bool started = window->printTable();
+    const qint64 returnedAfter = elapsed.elapsed();
+    const bool answered = outcome.wait(30000);
+    qputenv("PATH", path);
+    QVERIFY(started);
+    QVERIFY2(returnedAfter < 1500, qPrintable(QString::number(returnedAfter)));
+    QVERIFY(answered);
+    QVERIFY2(elapsed.elapsed() >= 1900, qPrintable(QString::number(elapsed.elapsed())));
+    // The event loop ran on while lp was silent.
+    QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+    QCOMPARE(outcome.first().first().toBool(), accepted);
+    QCOMPARE(script.seen().size(), 1);
+    QVERIFY2(script.seen().first().text.contains(boxText), qPrintable(script.seen().first().text));
+    const QStringList arguments = QString::fromUtf8(contents(dir.filePath("args"))).split('\n');
+    QVERIFY2(arguments.indexOf("-t") >= 0 && arguments.value(arguments.indexOf("-t") + 1) == "Data Record",
+             qPrintable(arguments.join(' ')));
 }
 
 QUORVANE_TEST(TestHistoryExport);

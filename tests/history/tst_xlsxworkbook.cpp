@@ -1,5 +1,6 @@
 #include "history/XlsxWorkbook.h"
 #include "tests/common/FileSizeLimit.h"
+#include "tests/common/OrdinaryUser.h"
 #include "tests/common/TestRegistry.h"
 
 #include <QDir>
@@ -51,6 +52,7 @@ private slots:
     void unwritableTargetIsAnError();
     void failedSaveKeepsExistingFile();
     void replacedFileKeepsPermissionsAndLinks();
+    void writesFileInReadOnlyFolder();
 
 private:
     QString check(const QString &workbook, const QString &title, const QList<QStringList> &rows,
@@ -239,6 +241,26 @@ void TestXlsxWorkbook::replacedFileKeepsPermissionsAndLinks()
     QVERIFY(QFileInfo(kept).size() > 1000);
     QVERIFY(stat(QFile::encodeName(kept).constData(), &info) == 0);
     QCOMPARE(info.st_mode & 0777, mode_t(0640));
+}
+
+void TestXlsxWorkbook::writesFileInReadOnlyFolder()
+{
+    QTemporaryDir dir;
+    const QString path = OrdinaryUser::writableFileInReadOnlyFolder(dir.path(), "table.xlsx", "earlier file");
+    QVERIFY(!path.isEmpty());
+    const QList<QStringList> rows{sequenceRow(1), sequenceRow(2)};
+    XlsxWorkbook workbook(tableModel(rows, this), {120, 125, 60, 90});
+    bool written = false;
+    {
+        OrdinaryUser user;
+        if (!user.isActive())
+            QSKIP(qPrintable("cannot test as an ordinary user: " + user.errorString()));
+        written = workbook.write(path, "Data Record");
+    }
+    QFile::setPermissions(QFileInfo(path).path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY2(written, qPrintable(workbook.errorString()));
+    const QString problems = check(path, "Data Record", rows, {20, 20, 10, 15});
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
 }
 
 QUORVANE_TEST(TestXlsxWorkbook);

@@ -1,13 +1,18 @@
 #include "meter/Reading.h"
+#include "plot/GapCurve.h"
 #include "plot/TimeScaleDrawR.h"
 #include "plot/Wave.h"
 #include "tests/common/TestRegistry.h"
 
+#include <QImage>
 #include <QTest>
+#include <QWheelEvent>
+#include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
 #include <qwt_point_data.h>
 #include <qwt_scale_div.h>
+#include <qwt_scale_widget.h>
 #include <qwt_text.h>
 
 namespace {
@@ -24,6 +29,11 @@ QString axisLabel(const Wave &wave, double value)
 {
     return wave.axisScaleDraw(QwtPlot::xBottom)->label(value).text();
 }
+
+QList<double> timeTicks(const Wave &wave)
+{
+    return wave.axisScaleDiv(QwtPlot::xBottom).ticks(QwtScaleDiv::MajorTick);
+}
 }
 
 class TestWave : public QObject
@@ -38,6 +48,13 @@ private slots:
     void restartFixesYAxisToReadingLimits_data();
     void restartFixesYAxisToReadingLimits();
     void setYRangeAndTimeOrigin();
+    void equalLimitsAndEmptyAxes();
+    void restartFollowsAgainAfterZoom();
+    void timeLabelsDoNotOverlap_data();
+    void timeLabelsDoNotOverlap();
+    void piecesAreDrawnApart();
+    void gapStarts_data();
+    void gapStarts();
     void setPointsTakesVectorsWithoutCopy();
     void setPointsCutsToShorterLength();
 };
@@ -125,7 +142,6 @@ void TestWave::restartFixesYAxisToReadingLimits_data()
     QTest::newRow("DCV range 1") << -24.0 << 24.0;
     QTest::newRow("ACV range 3") << 0.0 << 770.0;
     QTest::newRow("TEMP") << -25.0 << 1110.0;
-    QTest::newRow("before any frame") << 0.0 << 0.0;
 }
 
 void TestWave::restartFixesYAxisToReadingLimits()
@@ -206,6 +222,109 @@ void TestWave::setPointsCutsToShorterLength()
     QCOMPARE(curvePoints(wave), (QVector<QPointF>{{1, 10}, {2, 20}}));
     wave.setPoints({}, {});
     QCOMPARE(curvePoints(wave).size(), 0);
+}
+
+void TestWave::equalLimitsAndEmptyAxes()
+{
+    Wave wave;
+    wave.addPoint(40.0, 1.0);
+    wave.restart();  // before any frame: limits (0, 0)
+    // Empty: room around 0, and the restart's second alone on the time axis.
+    QVERIFY(wave.axisInterval(QwtPlot::yLeft).minValue() < 0.0);
+    QVERIFY(wave.axisInterval(QwtPlot::yLeft).maxValue() > 0.0);
+    QCOMPARE(timeTicks(wave), QList<double>({0.0}));
+    QVERIFY(wave.axisInterval(QwtPlot::xBottom).maxValue() < 1.0);
+    // With points the value axis follows them.
+    wave.setPoints({0, 1}, {12000, 15000});
+    QVERIFY(wave.axisInterval(QwtPlot::yLeft).contains(15000.0));
+}
+
+void TestWave::restartFollowsAgainAfterZoom()
+{
+    Wave wave;
+    wave.resize(600, 400);
+    wave.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&wave));
+    wave.setPoints({0, 10}, {1, 1});
+    const QPoint centre = wave.canvas()->rect().center();
+    QWheelEvent wheel(centre, wave.canvas()->mapToGlobal(centre), QPoint(), QPoint(0, 120),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(wave.canvas(), &wheel);
+    wave.addPoint(30.0, 1.0);
+    QVERIFY(!wave.axisInterval(QwtPlot::xBottom).contains(30.0));
+
+    wave.restart();
+    wave.setPoints({0, 20}, {1, 1});
+    QCOMPARE(wave.axisInterval(QwtPlot::xBottom).maxValue(), 20.0);
+}
+
+void TestWave::timeLabelsDoNotOverlap_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<double>("span");
+    QTest::newRow("smallest plot, 40 s") << 300 << 40.0;
+    QTest::newRow("smallest plot, 3 days") << 300 << 259200.0;
+}
+
+void TestWave::timeLabelsDoNotOverlap()
+{
+    QFETCH(int, width);
+    QFETCH(double, span);
+    Wave wave;
+    wave.resize(width, 300);
+    wave.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&wave));
+    wave.setPoints({0.0, span}, {0.0, 1.0});
+    const QList<double> ticks = timeTicks(wave);
+    const QFont font = wave.axisWidget(QwtPlot::xBottom)->font();
+    const double labelWidth = wave.axisScaleDraw(QwtPlot::xBottom)->labelSize(font, 0).width();
+    for (int i = 1; i < ticks.size(); ++i) {
+        const QwtScaleMap map = wave.canvasMap(QwtPlot::xBottom);
+        QVERIFY(map.transform(ticks.at(i)) - map.transform(ticks.at(i - 1)) > labelWidth);
+    }
+}
+
+void TestWave::piecesAreDrawnApart()
+{
+    Wave wave;
+    wave.resize(600, 300);
+    wave.setYRange(-1.0, 1.0);
+    // Two level runs and a lone reading between; a start past the end is dropped.
+    wave.setPoints({0, 1, 50, 99, 100}, {0, 0, 0, 0, 0}, {2, 3, 9});
+    QCOMPARE(dynamic_cast<const GapCurve *>(wave.plotCurve())->pieceStarts(), QVector<int>({2, 3}));
+    wave.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&wave));
+    const QImage image = wave.canvas()->grab().toImage();
+    const QwtScaleMap map = wave.canvasMap(QwtPlot::xBottom);
+    const auto green = [&](double x) {
+        const int column = int(std::lround(map.transform(x)));
+        for (int row = 0; row < image.height(); ++row) {
+            if (image.pixelColor(column, row) == QColor(0, 255, 0))
+                return true;
+        }
+        return false;
+    };
+    QVERIFY(green(0.5) && green(50) && green(99.5));
+    QVERIFY(!green(25) && !green(75));
+}
+
+void TestWave::gapStarts_data()
+{
+    QTest::addColumn<QVector<double>>("x");
+    QTest::addColumn<QVector<int>>("starts");
+    // Fast sampling shares whole seconds: the middle spacing is 0, and a
+    // pause counts from five seconds on.
+    QTest::newRow("4 s among shared seconds") << QVector<double>{0, 0, 1, 1, 5, 5} << QVector<int>();
+    QTest::newRow("5 s among shared seconds") << QVector<double>{0, 0, 1, 1, 6, 6} << QVector<int>{4};
+    QTest::newRow("every 10 s: 50 s is no pause, 60 s is")
+        << QVector<double>{0, 10, 20, 70, 80, 90, 150, 160} << QVector<int>{6};
+}
+
+void TestWave::gapStarts()
+{
+    QFETCH(QVector<double>, x);
+    QFETCH(QVector<int>, starts);
+    QCOMPARE(GapCurve::gapStarts(x), starts);
 }
 
 QUORVANE_TEST(TestWave);

@@ -1,4 +1,5 @@
 #include "store/Database.h"
+#include "tests/common/ConsoleCapture.h"
 #include "tests/common/PgCluster.h"
 #include "tests/common/TestRegistry.h"
 
@@ -285,6 +286,9 @@ void TestDatabase::serverRestartMidStreamLosesAndDuplicatesNothing()
     auto sample = [&] { db->insert(record(next, base.addSecs(next))); ++next; };
     for (int i = 0; i < 50; ++i)
         sample();
+    QVERIFY(db->isStoring());
+    // The outage is told through isStoring() and query(), not the console.
+    std::unique_ptr<ConsoleCapture> console(new ConsoleCapture);
     cluster.stop();
     // Samples keep coming while the server is down; none may block for long.
     QElapsedTimer slowest;
@@ -296,15 +300,21 @@ void TestDatabase::serverRestartMidStreamLosesAndDuplicatesNothing()
         QTest::qWait(20);
     }
     QVERIFY(db->pendingCount() > 0);
+    QVERIFY(!db->isStoring());
     QVERIFY2(longest < 1500, qPrintable(QString::number(longest)));
+    QCOMPARE(db->query(base, base), nullptr);
+    QVERIFY(!db->catchUp());
+    const QString printed = console->text();
+    console.reset();
+    QVERIFY2(printed.isEmpty(), qPrintable(printed));
     QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
+    // The held records drain without further samples.
     QElapsedTimer deadline;
     deadline.start();
-    while (db->pendingCount() > 0 && deadline.elapsed() < 30000) {
-        sample();
+    while (!db->catchUp() && deadline.elapsed() < 30000)
         QTest::qWait(20);
-    }
     QCOMPARE(db->pendingCount(), 0);
+    QVERIFY(db->isStoring());
     sample();
     QCOMPARE(sql("select count(*), count(distinct datavaluestr) from invoice"),
              QStringLiteral("%1|%1").arg(next));
