@@ -1,6 +1,8 @@
 #ifndef HISTORYDATA_H
 #define HISTORYDATA_H
 
+#include "store/Database.h"
+
 #include <QDateTime>
 #include <QDialog>
 #include <QHash>
@@ -8,7 +10,12 @@
 #include <QString>
 #include <QVector>
 
+#include <memory>
+
 class HistoryTableModel;
+class QProgressDialog;
+class RangeReader;
+class StoredRows;
 class QHBoxLayout;
 class QProcess;
 class QPushButton;
@@ -30,6 +37,15 @@ public:
     // Shows every row of the model in the table and the plot; a null model
     // or one without rows leaves both as they are.
     void setModel(QSqlQueryModel *model);
+    // Reads the stored rows between start and stop, both included, on a
+    // connection of its own while the window keeps working: a progress
+    // dialog shows at once, and its Cancel stops the query on the server
+    // and leaves the window as it was. Read, the rows are shown as by
+    // setModel() and the window shows itself; a failure is told in a box.
+    // signal_queryFinished() follows in every case. False when a read is
+    // already running.
+    bool queryRange(const Database::Settings &settings, const QDateTime &start, const QDateTime &stop);
+    bool isQuerying() const;
 
     // Function code of a stored row: "TEMP" by its unit, any other
     // function by name, unknown ones as 0.
@@ -57,6 +73,7 @@ public:
 
 signals:
     void signal_printed(bool accepted);
+    void signal_queryFinished();
 
 public slots:
     void slot_excel();
@@ -64,8 +81,17 @@ public slots:
     void slot_print();
 
 private:
+    // Long work whose failure the user is told of, each in its own box.
+    enum class Work { Query, TextOpen, TextWrite, Workbook, NoPrinter, Print };
+
+    void showRows(StoredRows rows);
+    void showReadProgress(int rows);
+    void finishQuery();
+    std::unique_ptr<QProgressDialog> workProgress(
+        const QString &label, int maximum, const QString &cancelText);
+    void showFailure(Work work, const QString &detail);
     void finishPrint(QProcess *lp, bool answered, const QString &printerName);
-    double plotValue(int code, int range, const QString &valueText) const;
+    double plotValue(int code, int range, const QByteArray &valueText) const;
     void applyYRange(int code, int range);
 
     QTableView *table;
@@ -85,6 +111,8 @@ private:
     HistoryTableModel *tableModel;
     QString exportError;  // why the last writeWorkbook() or printFile() failed
     int printTimeoutMs;
+    RangeReader *reader;
+    QProgressDialog *readProgress = nullptr;
 };
 
 #endif

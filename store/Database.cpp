@@ -96,6 +96,17 @@ Database::Settings Database::defaultSettings()
     return storedDefaults();
 }
 
+Database::Settings Database::settings() const
+{
+    Settings settings;
+    settings.host = connection.hostName();
+    settings.port = connection.port();
+    settings.databaseName = connection.databaseName();
+    settings.userName = connection.userName();
+    settings.password = connection.password();
+    return settings;
+}
+
 bool Database::open()
 {
     opened = connection.open();

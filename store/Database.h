@@ -39,6 +39,8 @@ public:
 
     static void setDefaultSettings(const Settings &settings);
     static Settings defaultSettings();
+    // The settings this store connects with.
+    Settings settings() const;
 
     // The select of every row between start and stop, both included, in time
     // order, then in insertion order when the table has the key column.

@@ -41,14 +41,32 @@ QDateTime StoredRows::localTime(qint64 key)
         QTime::fromMSecsSinceStartOfDay(int(key % SecondsPerDay) * 1000));
 }
 
+// Written digit by digit: a table scrolled through or exported calls this
+// once per row, and QDate's own formatting costs several times more.
 QString StoredRows::timeText(qint64 key)
 {
     if (key == noTime)
         return QString();
-    const QDate date = QDate::fromJulianDay(key / SecondsPerDay);
-    const QTime time = QTime::fromMSecsSinceStartOfDay(int(key % SecondsPerDay) * 1000);
-    return date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ')
-        + time.toString(QStringLiteral("hh:mm:ss"));
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    QDate::fromJulianDay(key / SecondsPerDay).getDate(&year, &month, &day);
+    if (year < 0 || year > 9999)
+        return localTime(key).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    const int seconds = int(key % SecondsPerDay);
+    const int fields[] = {year / 100, year % 100, -1, month, -1, day, -2, seconds / 3600, -3,
+        seconds / 60 % 60, -3, seconds % 60};
+    QChar text[19];
+    int length = 0;
+    for (int field : fields) {
+        if (field >= 0) {
+            text[length++] = QLatin1Char(char('0' + field / 10));
+            text[length++] = QLatin1Char(char('0' + field % 10));
+        } else {
+            text[length++] = QLatin1Char(field == -1 ? '-' : field == -2 ? ' ' : ':');
+        }
+    }
+    return QString(text, length);
 }
 
 qint64 StoredRows::timestampKey(const char *text, int length)
