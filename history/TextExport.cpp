@@ -48,13 +48,14 @@ bool TextExport::write(const QString &path)
         return true;
     }
 
-    // In a folder the user may not write to, a writable file is still
-    // written, in place.
-    if (target.isFile() && !QFileInfo(target.absolutePath()).isWritable())
-        return writeInPlace(path);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        // In a folder the user may not write to, a writable file is still
+        // written, in place.
+        if (target.isFile())
+            return writeInPlace(path);
         return fail(Failure::Open, file.errorString());
+    }
     if (!writeTo(&file)) {
         const QString error = file.errorString();
         file.cancelWriting();

@@ -19,7 +19,7 @@ public:
     // Told rowsWritten of rowCount every few thousand rows; false stops the
     // export as Cancelled.
     using Progress = std::function<bool(int rowsWritten, int rowCount)>;
-    static const int progressStep = 16384;
+    static constexpr int progressStep = 16384;
 
     explicit TextExport(const QAbstractItemModel *model);
 

@@ -120,6 +120,8 @@ bool appendLine(StoredRows &rows, const char *line, int length)
 }
 }  // namespace
 
+const char RangeReader::applicationName[] = "quorvane range reader";
+
 RangeReader::RangeReader(QObject *parent) : QObject(parent)
 {
 }
@@ -199,7 +201,7 @@ RangeReader::State RangeReader::read(
     const char *const keywords[] = {"host", "port", "dbname", "user", "password",
         "client_encoding", "options", "application_name", nullptr};
     const char *const values[] = {host.constData(), port.constData(), database.constData(),
-        user.constData(), password.constData(), "UTF8", "-c DateStyle=ISO", "quorvane range reader",
+        user.constData(), password.constData(), "UTF8", "-c DateStyle=ISO", applicationName,
         nullptr};
     Connection connection(PQconnectStartParams(keywords, values, 0), &PQfinish);
     PGconn *pg = connection.get();

@@ -26,9 +26,11 @@ public:
     enum class State { Idle, Waiting, Reading, Finished, Failed, Cancelled };
 
     // Rows between two progress reports.
-    static const int progressStep = 65536;
+    static constexpr int progressStep = 65536;
+    // The name its sessions carry on the server.
+    static const char applicationName[];
     // How long reaching the server may take.
-    static const int connectTimeoutMs = 10000;
+    static constexpr int connectTimeoutMs = 10000;
 
     explicit RangeReader(QObject *parent = nullptr);
     ~RangeReader() override;

@@ -28,7 +28,7 @@ public:
     static const qint64 noTime;
     // Most rows held at once; past that the containers would outgrow what
     // one block of memory may take.
-    static const int maxRows = 60000000;
+    static constexpr int maxRows = 60000000;
 
     void reserve(int count);
     void append(qint64 time, const QString &value, const QString &unit, const QString &function,

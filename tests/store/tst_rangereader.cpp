@@ -4,8 +4,6 @@
 
 #include <QDateTime>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 
 class TestRangeReader : public QObject
@@ -32,7 +30,6 @@ private:
 
 namespace {
 const QDateTime base(QDate(2024, 5, 1), QTime(10, 0, 0));
-const char readerName[] = "quorvane range reader";
 
 QString stamp(const QDateTime &time)
 {
@@ -158,42 +155,24 @@ void TestRangeReader::cancelStopsTheQueryOnTheServer()
                      .arg(stamp(base))),
         QString());
     // Another session holds the table, so the query waits on the server.
-    const Database::Settings settings = cluster.settings();
-    {
-        QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("locker"));
-        locker.setHostName(settings.host);
-        locker.setPort(settings.port);
-        locker.setDatabaseName(settings.databaseName);
-        locker.setUserName(settings.userName);
-        locker.setPassword(settings.password);
-        QVERIFY(locker.open());
-        QVERIFY(locker.transaction());
-        QVERIFY(QSqlQuery(locker).exec(QStringLiteral("lock table invoice in access exclusive mode")));
+    QVERIFY2(cluster.lockInvoice(), qPrintable(cluster.errorString()));
+    RangeReader reader;
+    QSignalSpy progress(&reader, &RangeReader::progress);
+    QSignalSpy finished(&reader, &RangeReader::finished);
+    QVERIFY(reader.start(cluster.settings(), base, base.addDays(1)));
+    QVERIFY(!reader.start(cluster.settings(), base, base.addDays(1)));
+    const QString name = QLatin1String(RangeReader::applicationName);
+    QTRY_COMPARE_WITH_TIMEOUT(cluster.sessions(name, QStringLiteral("Lock")), 1, 20000);
+    QCOMPARE(reader.state(), RangeReader::State::Waiting);
+    QCOMPARE(progress.size(), 1);
+    QCOMPARE(progress.first().first().toInt(), 0);
 
-        RangeReader reader;
-        QSignalSpy progress(&reader, &RangeReader::progress);
-        QSignalSpy finished(&reader, &RangeReader::finished);
-        QVERIFY(reader.start(settings, base, base.addDays(1)));
-        QVERIFY(!reader.start(settings, base, base.addDays(1)));
-        const QString waiting = QStringLiteral("select count(*) from pg_stat_activity"
-                                               " where application_name = '%1' and wait_event_type = 'Lock'")
-                                    .arg(QLatin1String(readerName));
-        QTRY_COMPARE_WITH_TIMEOUT(sql(waiting), QStringLiteral("1"), 20000);
-        QCOMPARE(reader.state(), RangeReader::State::Waiting);
-        QCOMPARE(progress.size(), 1);
-        QCOMPARE(progress.first().first().toInt(), 0);
-
-        reader.cancel();
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(reader.state(), RangeReader::State::Cancelled);
-        QVERIFY(reader.takeRows().isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(sql(QStringLiteral("select count(*) from pg_stat_activity where application_name = '%1'")
-                                          .arg(QLatin1String(readerName))),
-            QStringLiteral("0"), 10000);
-        QVERIFY(locker.rollback());
-        locker.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+    reader.cancel();
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(reader.state(), RangeReader::State::Cancelled);
+    QVERIFY(reader.takeRows().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(cluster.sessions(name), 0, 10000);
+    cluster.unlockInvoice();
 }
 
 void TestRangeReader::unreachableServerGivesAReason()
