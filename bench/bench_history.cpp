@@ -17,6 +17,7 @@
 #include <QEventLoop>
 #include <QSqlDatabase>
 #include <QSqlQueryModel>
+#include <QScrollBar>
 #include <QTableView>
 
 #include <cstdio>
@@ -157,6 +158,40 @@ void measureReader(PgCluster &cluster, const QDateTime &start, const QDateTime &
     std::fflush(stdout);
 }
 
+// The window's own range read, from "OK" until table and plot are painted.
+void measureWindow(PgCluster &cluster, const QDateTime &start, const QDateTime &stop)
+{
+    resetPeak();
+    const double before = peakMegabytes();
+    HistoryData window;
+    QEventLoop loop;
+    QObject::connect(&window, &HistoryData::signal_queryFinished, &loop, &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    const double cpuStart = cpuSeconds();
+    window.queryRange(cluster.settings(), start, stop);
+    loop.exec();
+    const double read = timer.nsecsElapsed() / 1e9;
+    QApplication::processEvents();
+    window.grab();
+    std::printf("%8d rows, the window's range read: rows shown in table and plot after %.2f s, painted"
+                " after %.2f s (%.2f s CPU); peak RSS %.0f MB (%.0f MB before)\n",
+        window.tableView()->model()->rowCount(), read, timer.nsecsElapsed() / 1e9,
+        cpuSeconds() - cpuStart, peakMegabytes(), before);
+    // Jumps through the table as a dragged scroll bar does, each repainted.
+    QScrollBar *bar = window.tableView()->verticalScrollBar();
+    double slowest = 0;
+    for (int step = 0; step <= 20; ++step) {
+        QElapsedTimer jump;
+        jump.start();
+        bar->setValue(int(qint64(bar->maximum()) * ((step * 7) % 21) / 20));
+        window.tableView()->viewport()->repaint();
+        slowest = qMax(slowest, jump.nsecsElapsed() / 1e6);
+    }
+    std::printf("%8s  table scrolled in 21 jumps, slowest %.1f ms\n", "", slowest);
+    std::fflush(stdout);
+}
+
 void benchRows(PgCluster &cluster, Database &database, int count)
 {
     if (!storeRows(cluster, count)) {
@@ -172,6 +207,7 @@ void benchRows(PgCluster &cluster, Database &database, int count)
         psqlSeconds(cluster, Database::rangeSelect(start, stop, true)),
         psqlSeconds(cluster, QStringLiteral("copy (%1) to stdout").arg(Database::rangeSelect(start, stop, true))));
     measureReader(cluster, start, stop);
+    measureWindow(cluster, start, stop);
     // Through Qt's driver the whole result and its copy are held at once:
     // beyond a million rows that takes gigabytes.
     if (count > 1000000)
