@@ -45,51 +45,51 @@ int hexDigit(char c)
 
 // A field of COPY's text format with its backslash escapes undone; "\N" (SQL
 // NULL, which our table does not allow) reads as empty. Without a backslash,
-// the common case, the field is used where it lies.
-QByteArray copyField(const char *text, int length)
+// the common case, the field is used where it lies; else it is unescaped into
+// scratch.
+std::string_view copyField(const char *text, int length, QByteArray &scratch)
 {
     if (!std::memchr(text, '\\', size_t(length)))
-        return QByteArray::fromRawData(text, length);
+        return std::string_view(text, size_t(length));
     if (length == 2 && text[1] == 'N')
-        return QByteArray();
+        return std::string_view();
     static const char plain[] = "b\bf\fn\nr\rt\tv\v";
-    QByteArray field;
-    field.reserve(length);
+    scratch.clear();
     for (int i = 0; i < length; ++i) {
         if (text[i] != '\\' || i + 1 == length) {
-            field.append(text[i]);
+            scratch.append(text[i]);
             continue;
         }
         const char c = text[++i];
         const char *named = std::strchr(plain, c);
         if (c && named && (named - plain) % 2 == 0) {
-            field.append(named[1]);
+            scratch.append(named[1]);
         } else if (c >= '0' && c <= '7') {
             int value = c - '0';
             for (int n = 1; n < 3 && i + 1 < length && text[i + 1] >= '0' && text[i + 1] <= '7'; ++n)
                 value = value * 8 + (text[++i] - '0');
-            field.append(char(value));
+            scratch.append(char(value));
         } else if (c == 'x' && i + 1 < length && hexDigit(text[i + 1]) >= 0) {
             int value = hexDigit(text[++i]);
             if (i + 1 < length && hexDigit(text[i + 1]) >= 0)
                 value = value * 16 + hexDigit(text[++i]);
-            field.append(char(value));
+            scratch.append(char(value));
         } else {
-            field.append(c);
+            scratch.append(c);
         }
     }
-    return field;
+    return std::string_view(scratch.constData(), size_t(scratch.size()));
 }
 
 // The range number; anything but an optionally signed decimal gives 0.
-int rangeNumber(const QByteArray &text)
+int rangeNumber(std::string_view text)
 {
-    const bool negative = text.startsWith('-');
+    const bool negative = !text.empty() && text.front() == '-';
     int number = 0;
-    for (int i = negative ? 1 : 0; i < text.size(); ++i) {
-        if (text.at(i) < '0' || text.at(i) > '9')
+    for (size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
             return 0;
-        number = number * 10 + (text.at(i) - '0');
+        number = number * 10 + (text[i] - '0');
     }
     return negative ? -number : number;
 }
@@ -99,7 +99,8 @@ bool appendLine(StoredRows &rows, const char *line, int length)
 {
     if (length > 0 && line[length - 1] == '\n')
         --length;
-    QByteArray fields[columnCount];
+    static thread_local QByteArray scratch[columnCount];
+    std::string_view fields[columnCount];
     int count = 0;
     int begin = 0;
     for (int i = 0; i <= length; ++i) {
@@ -107,14 +108,15 @@ bool appendLine(StoredRows &rows, const char *line, int length)
             continue;
         if (count == columnCount)
             return false;
-        fields[count++] = copyField(line + begin, i - begin);
+        fields[count] = copyField(line + begin, i - begin, scratch[count]);
+        ++count;
         begin = i + 1;
     }
     if (count != columnCount)
         return false;
-    const QByteArray &time = fields[4];
-    rows.appendUtf8(time.isEmpty() ? StoredRows::noTime
-                                   : StoredRows::timestampKey(time.constData(), time.size()),
+    const std::string_view time = fields[4];
+    rows.appendUtf8(time.empty() ? StoredRows::noTime
+                                 : StoredRows::timestampKey(time.data(), int(time.size())),
         fields[1], fields[2], fields[0], rangeNumber(fields[3]));
     return true;
 }

@@ -54,7 +54,7 @@ bool readPostgres(const QSqlQuery &query, const Columns &columns, StoredRows &ro
         || PQftype(result, columns.time) != TimestampType)
         return false;
     const auto text = [result](int row, int column) {
-        return QByteArray::fromRawData(PQgetvalue(result, row, column), PQgetlength(result, row, column));
+        return std::string_view(PQgetvalue(result, row, column), size_t(PQgetlength(result, row, column)));
     };
     const int count = PQntuples(result);
     rows.reserve(count);
@@ -64,7 +64,7 @@ bool readPostgres(const QSqlQuery &query, const Columns &columns, StoredRows &ro
             : StoredRows::timestampKey(
                 PQgetvalue(result, i, columns.time), PQgetlength(result, i, columns.time));
         rows.appendUtf8(time, text(i, columns.value), text(i, columns.unit),
-            text(i, columns.function), text(i, columns.range).toInt());
+            text(i, columns.function), QByteArray(PQgetvalue(result, i, columns.range)).toInt());
         if (progress && (i + 1) % ResultRows::progressStep == 0)
             progress(i + 1);
     }

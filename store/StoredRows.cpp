@@ -93,14 +93,16 @@ void StoredRows::reserve(int count)
 void StoredRows::append(
     qint64 time, const QString &value, const QString &unit, const QString &function, int range)
 {
-    appendUtf8(time, value.toUtf8(), unit.toUtf8(), function.toUtf8(), range);
+    const QByteArray texts[] = {value.toUtf8(), unit.toUtf8(), function.toUtf8()};
+    const auto view = [](const QByteArray &text) { return std::string_view(text.constData(), size_t(text.size())); };
+    appendUtf8(time, view(texts[0]), view(texts[1]), view(texts[2]), range);
 }
 
-void StoredRows::appendUtf8(qint64 time, const QByteArray &value, const QByteArray &unit,
-    const QByteArray &function, int range)
+void StoredRows::appendUtf8(qint64 time, std::string_view value, std::string_view unit,
+    std::string_view function, int range)
 {
     const Row row = {time, quint32(values.size()), range, intern(unit), intern(function)};
-    values.append(value);
+    values.append(value.data(), int(value.size()));
     rows.append(row);
 }
 
@@ -129,20 +131,20 @@ QByteArray StoredRows::valueUtf8(int row) const
     return QByteArray::fromRawData(values.constData() + begin, int(end - begin));
 }
 
-quint32 StoredRows::intern(const QByteArray &text)
+quint32 StoredRows::intern(std::string_view text)
 {
     // Neighbouring rows mostly share their texts.
-    if (!texts.isEmpty() && text == lastText)
+    if (!texts.isEmpty() && text == std::string_view(lastText.constData(), size_t(lastText.size())))
         return lastIndex;
-    const auto found = textIndex.constFind(text);
+    // A copy: the text may lie in a buffer of the caller's.
+    lastText = QByteArray(text.data(), int(text.size()));
+    const auto found = textIndex.constFind(lastText);
     if (found != textIndex.constEnd()) {
         lastIndex = found.value();
     } else {
         lastIndex = quint32(texts.size());
-        texts.append(QString::fromUtf8(text));
-        // The text may point into a buffer of the caller's: keep copies.
-        textIndex.insert(QByteArray(text.constData(), text.size()), lastIndex);
+        texts.append(QString::fromUtf8(lastText));
+        textIndex.insert(lastText, lastIndex);
     }
-    lastText = QByteArray(text.constData(), text.size());
     return lastIndex;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+#include <string_view>
+
 class QDateTime;
 
 // Stored readings of a time range, kept compact so ten million rows stay
@@ -33,9 +35,9 @@ public:
     void reserve(int count);
     void append(qint64 time, const QString &value, const QString &unit, const QString &function,
         int range = 0);
-    // The texts in UTF-8, as the server sends them.
-    void appendUtf8(qint64 time, const QByteArray &value, const QByteArray &unit,
-        const QByteArray &function, int range);
+    // The texts in UTF-8, as the server sends them; they are copied.
+    void appendUtf8(qint64 time, std::string_view value, std::string_view unit,
+        std::string_view function, int range);
     // Drops what only collecting needs.
     void finish();
 
@@ -64,7 +66,7 @@ public:
     };
 
 private:
-    quint32 intern(const QByteArray &text);
+    quint32 intern(std::string_view text);
 
     QVector<Row> rows;
     QByteArray values;

@@ -111,6 +111,7 @@ void TestHistoryData::initTestCase()
 
 void TestHistoryData::init()
 {
+    cluster->unlockInvoice();
     QVERIFY(cluster->execSql(QStringLiteral("truncate invoice")));
 }
 
