@@ -139,6 +139,8 @@ HistoryData::HistoryData(QWidget *parent)
     }
 
     reader = new RangeReader(this);
+    reader->setBatchHook(
+        [this](const StoredRows &rows, int from) { extendCurve(readCurve, rows, from); });
     connect(reader, &RangeReader::progress, this, &HistoryData::showReadProgress);
     connect(reader, &RangeReader::finished, this, &HistoryData::finishQuery);
 
@@ -196,47 +198,59 @@ void HistoryData::setModel(QSqlQueryModel *model)
     const int total = query.size() > 0 ? query.size() : model->rowCount();
     const std::unique_ptr<QProgressDialog> progress
         = workProgress(tr("Loading the stored readings..."), total, QString());
-    showRows(ResultRows::read(query, [&](int rows) { progress->setValue(qMin(rows, total)); }));
+    const StoredRows rows = ResultRows::read(query, [&](int read) { progress->setValue(qMin(read, total)); });
+    Curve curve;
+    extendCurve(curve, rows, 0);
+    showRows(rows, std::move(curve));
 }
 
-void HistoryData::showRows(StoredRows rows)
+void HistoryData::extendCurve(Curve &curve, const StoredRows &rows, int from) const
+{
+    if (from == 0)
+        curve = Curve();
+    const int count = rows.size();
+    if (from >= count)
+        return;
+    curve.xs.resize(count);
+    curve.ys.resize(count);
+    if (from == 0) {
+        curve.offsetHour = StoredRows::noTime;
+        curve.function = rows.functionIndex(0);
+        curve.unit = rows.unitIndex(0);
+        curve.code = functionCode(rows.function(0), rows.unit(0));
+    }
+    const qint64 originKey = rows.time(0);
+    for (int row = from; row < count; ++row) {
+        const qint64 key = rows.time(row);
+        // The offset from clock time to seconds since the epoch, kept for
+        // one clock hour: converting every row's local time costs a
+        // time-zone lookup.
+        if (key != StoredRows::noTime && key / SecondsPerHour != curve.offsetHour) {
+            curve.offsetHour = key / SecondsPerHour;
+            curve.offset = StoredRows::localTime(key).toMSecsSinceEpoch() / 1000 - key;
+        }
+        if (row == 0)
+            curve.originSeconds = key + curve.offset;
+        // Rows come in runs of one function and unit: look the code up only
+        // when they change.
+        if (rows.functionIndex(row) != curve.function || rows.unitIndex(row) != curve.unit) {
+            curve.function = rows.functionIndex(row);
+            curve.unit = rows.unitIndex(row);
+            curve.code = functionCode(rows.function(row), rows.unit(row));
+        }
+        // Whole seconds from the origin, negative for earlier rows.
+        curve.xs[row] = originKey != StoredRows::noTime && key != StoredRows::noTime
+            ? double(key + curve.offset - curve.originSeconds)
+            : 0.0;
+        curve.ys[row] = plotValue(curve.code, rows.range(row), rows.valueUtf8(row));
+    }
+}
+
+void HistoryData::showRows(StoredRows rows, Curve curve)
 {
     if (rows.isEmpty())
         return;
-    const int count = rows.size();
-    QVector<double> xs(count);
-    QVector<double> ys(count);
     const qint64 originKey = rows.time(0);
-    qint64 originSeconds = 0;
-    // Rows come in runs of one function and unit: look the code up only
-    // when they change.
-    quint32 lastFunction = rows.functionIndex(0);
-    quint32 lastUnit = rows.unitIndex(0);
-    int code = functionCode(rows.function(0), rows.unit(0));
-    // The offset from clock time to seconds since the epoch, kept for one
-    // clock hour: converting every row's local time costs a time-zone lookup.
-    qint64 offsetHour = StoredRows::noTime;
-    qint64 offset = 0;
-    for (int row = 0; row < count; ++row) {
-        const qint64 key = rows.time(row);
-        if (key != StoredRows::noTime && key / SecondsPerHour != offsetHour) {
-            offsetHour = key / SecondsPerHour;
-            offset = StoredRows::localTime(key).toMSecsSinceEpoch() / 1000 - key;
-        }
-        if (row == 0)
-            originSeconds = key + offset;
-        if (rows.functionIndex(row) != lastFunction || rows.unitIndex(row) != lastUnit) {
-            lastFunction = rows.functionIndex(row);
-            lastUnit = rows.unitIndex(row);
-            code = functionCode(rows.function(row), rows.unit(row));
-        }
-        // Whole seconds from the origin, negative for earlier rows.
-        xs[row] = originKey != StoredRows::noTime && key != StoredRows::noTime
-            ? double(key + offset - originSeconds)
-            : 0.0;
-        ys[row] = plotValue(code, rows.range(row), rows.valueUtf8(row));
-    }
-
     baseTime = StoredRows::localTime(originKey);
     wave->setTimeOrigin(baseTime);
     applyYRange(functionCode(rows.function(0), rows.unit(0)), rows.range(0));
@@ -244,8 +258,8 @@ void HistoryData::showRows(StoredRows rows)
     wave->setAxisAutoScale(QwtPlot::xBottom);
     tableModel->setRows(std::move(rows));
     // Readings hours apart belong to different sessions: no line between.
-    QVector<int> pieceStarts = GapCurve::gapStarts(xs);
-    wave->setPoints(std::move(xs), std::move(ys), std::move(pieceStarts));
+    QVector<int> pieceStarts = GapCurve::gapStarts(curve.xs);
+    wave->setPoints(std::move(curve.xs), std::move(curve.ys), std::move(pieceStarts));
     table->scrollToBottom();
 }
 
@@ -276,9 +290,10 @@ void HistoryData::finishQuery()
 {
     delete readProgress;
     readProgress = nullptr;
+    Curve curve = std::exchange(readCurve, Curve());
     switch (reader->state()) {
     case RangeReader::State::Finished:
-        showRows(reader->takeRows());
+        showRows(reader->takeRows(), std::move(curve));
         show();
         break;
     case RangeReader::State::Failed:

@@ -84,7 +84,23 @@ private:
     // Long work whose failure the user is told of, each in its own box.
     enum class Work { Query, TextOpen, TextWrite, Workbook, NoPrinter, Print };
 
-    void showRows(StoredRows rows);
+    // The plot's points of rows, made as the rows come in.
+    struct Curve
+    {
+        QVector<double> xs;
+        QVector<double> ys;
+        qint64 originSeconds = 0;
+        qint64 offsetHour = 0;
+        qint64 offset = 0;
+        quint32 function = 0;
+        quint32 unit = 0;
+        int code = 0;
+    };
+
+    // Adds the points of rows from row from on; from 0 starts afresh. Safe
+    // in another thread: it reads only the fixed tables.
+    void extendCurve(Curve &curve, const StoredRows &rows, int from) const;
+    void showRows(StoredRows rows, Curve curve);
     void showReadProgress(int rows);
     void finishQuery();
     std::unique_ptr<QProgressDialog> workProgress(
@@ -113,6 +129,7 @@ private:
     int printTimeoutMs;
     RangeReader *reader;
     QProgressDialog *readProgress = nullptr;
+    Curve readCurve;  // the reader's thread's while it runs
 };
 
 #endif

@@ -155,6 +155,11 @@ bool RangeReader::start(
     return true;
 }
 
+void RangeReader::setBatchHook(BatchHook hook)
+{
+    batchHook = std::move(hook);
+}
+
 void RangeReader::cancel()
 {
     if (worker)
@@ -293,8 +298,11 @@ RangeReader::Outcome RangeReader::copyRows(PGconn *pg, PGcancel *canceller, cons
                                   .arg(StoredRows::maxRows);
                     return Outcome::Failed;
                 }
-                if (++count % progressStep == 0)
+                if (++count % progressStep == 0) {
+                    if (batchHook)
+                        batchHook(collected, count - progressStep);
                     report(count);
+                }
                 if (cancelled())
                     return Outcome::Cancelled;
             } else if (length == 0) {
@@ -320,8 +328,11 @@ RangeReader::Outcome RangeReader::copyRows(PGconn *pg, PGcancel *canceller, cons
     // is ready for the next statement.
     while (PGresult *rest = PQgetResult(pg))
         PQclear(rest);
-    if (status == PGRES_COMMAND_OK)
+    if (status == PGRES_COMMAND_OK) {
+        if (batchHook)
+            batchHook(collected, collected.size() - collected.size() % progressStep);
         return Outcome::Done;
+    }
     if (code == Database::undefinedColumn)
         return Outcome::MissingKey;
     if (failure.isEmpty())

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 
 class QThread;
 struct pg_conn;
@@ -32,8 +33,17 @@ public:
     // How long reaching the server may take.
     static constexpr int connectTimeoutMs = 10000;
 
+    // Called in the reader's own thread after each batch of rows with the
+    // rows so far and the first row of the batch, so work on the rows can
+    // go on while the server sends more; a batch from row 0 starts over.
+    // What it touches must be left alone by others until finished().
+    using BatchHook = std::function<void(const StoredRows &rows, int from)>;
+
     explicit RangeReader(QObject *parent = nullptr);
     ~RangeReader() override;
+
+    // Set before start().
+    void setBatchHook(BatchHook hook);
 
     // Starts reading; false when a read is already running.
     bool start(const Database::Settings &settings, const QDateTime &start, const QDateTime &stop);
@@ -68,6 +78,7 @@ private:
     // Written by the worker thread only, until it reports the end.
     StoredRows collected;
     QString failure;
+    BatchHook batchHook;
     std::atomic<bool> cancelRequested{false};
 };
 

@@ -48,6 +48,7 @@ private slots:
     void readsEveryRowAndScrollsToTheEnd();
     void anyQueryShowsTheSame();
     void rangeReadShowsRowsOrCancelsOnTheServer();
+    void rangeReadOfManyBatchesShowsWhatTheModelShows();
     void failedRangeReadIsToldAndChangesNothing();
 
 private:
@@ -537,6 +538,31 @@ void TestHistoryData::rangeReadShowsRowsOrCancelsOnTheServer()
     QVERIFY(!window.isVisible());
     QCOMPARE(window.tableView()->model()->rowCount(), 2);
     QCOMPARE(points(window.plot()).size(), 2);
+}
+
+void TestHistoryData::rangeReadOfManyBatchesShowsWhatTheModelShows()
+{
+    // Runs of functions and units, overloads of either sign, several rows a
+    // second: the points made while the rows come in must be the same.
+    QVERIFY(cluster->execSql(QStringLiteral(
+        "insert into invoice (funcstr, datavaluestr, unitstr, frastr, create_time)"
+        " select (array['DCV','TEMP','TEMP','ACmA'])[i / 40000 % 4 + 1],"
+        " case when i % 997 = 0 then '-0L' when i % 991 = 0 then '0L' else (i % 1000)::text end,"
+        " (array['V',chr(8451),chr(8457),'mA'])[i / 40000 % 4 + 1], i % 2,"
+        " timestamp '2024-05-01 10:00:00' + (i / 3) * interval '1 second'"
+        " from generate_series(0, 3 * 65536 + 4) as i")));
+    const QDateTime start = at("2024-05-01 10:00:00");
+    const QDateTime stop = at("2024-05-03 10:00:00");
+    HistoryData byModel;
+    byModel.setModel(database->query(start, stop));
+    HistoryData byRange;
+    QSignalSpy finished(&byRange, &HistoryData::signal_queryFinished);
+    QVERIFY(byRange.queryRange(cluster->settings(), start, stop));
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(byRange.tableView()->model()->rowCount(), 3 * 65536 + 5);
+    QVERIFY(points(byRange.plot()) == points(byModel.plot()));
+    for (int row : {0, 65535, 65536, 3 * 65536 + 4})
+        QCOMPARE(rowTexts(byRange.tableView(), row), rowTexts(byModel.tableView(), row));
 }
 
 void TestHistoryData::failedRangeReadIsToldAndChangesNothing()
