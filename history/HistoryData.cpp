@@ -149,7 +149,12 @@ HistoryData::HistoryData(QWidget *parent)
     connect(printButton, &QPushButton::clicked, this, &HistoryData::slot_print);
 }
 
-HistoryData::~HistoryData() = default;
+HistoryData::~HistoryData()
+{
+    // Before the members go: a running read's thread still fills readCurve.
+    delete reader;
+    delete readProgress;
+}
 
 int HistoryData::functionCode(const QString &functionText, const QString &unitText) const
 {

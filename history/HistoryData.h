@@ -13,16 +13,16 @@
 #include <memory>
 
 class HistoryTableModel;
-class QProgressDialog;
-class RangeReader;
-class StoredRows;
 class QHBoxLayout;
 class QProcess;
+class QProgressDialog;
 class QPushButton;
 class QSplitter;
 class QSqlQueryModel;
 class QTableView;
 class QVBoxLayout;
+class RangeReader;
+class StoredRows;
 class Wave;
 
 // The stored readings of a time range: a table of the rows beside a plot of
