@@ -50,12 +50,13 @@ HelpWindow::HelpWindow(const QString &helpDirectory, const QLocale &locale, QWid
     splitter->addWidget(side);
     splitter->addWidget(browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({220, 680});
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(splitter);
     resize(900, 650);
 
     loadContents();
+    // Whole titles in the contents list, in either language.
+    contents->setMinimumWidth(contents->sizeHintForColumn(0) + 2 * contents->frameWidth() + 8);
     connect(contents, &QListWidget::itemActivated, this, &HelpWindow::slot_contents);
     connect(contents, &QListWidget::itemClicked, this, &HelpWindow::slot_contents);
     connect(browser, &QTextBrowser::sourceChanged, this, &HelpWindow::slot_sourceChanged);

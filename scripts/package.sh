@@ -6,9 +6,9 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVANE_PACKAGE_BUILD_DIR:-$here/build}
-"$here/scripts/install-deps.sh"
-cmake -S "$here" -B "$build"
-cmake --build "$build" -j"$(nproc)"
+"$here/scripts/install-deps.sh" >&2
+cmake -S "$here" -B "$build" >&2
+cmake --build "$build" -j"$(nproc)" >&2
 (cd "$build" && cpack -G DEB >&2)
 
 deb=$(ls -t "$build"/quorvane_*.deb | head -n 1)
