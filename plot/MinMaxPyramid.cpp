@@ -31,14 +31,20 @@ void MinMaxPyramid::build(const double *values, int count)
     clear();
     if (count <= 0)
         return;
+    // Built in index order: a later value replaces only a strictly lower or
+    // higher one, so ties keep the earliest.
     QVector<Node> level((count + bucketSize - 1) / bucketSize);
     for (int bucket = 0; bucket < level.size(); ++bucket) {
-        int lowest = -1;
-        int highest = -1;
-        const int end = std::min(count, (bucket + 1) * bucketSize);
-        for (int i = bucket * bucketSize; i < end; ++i)
-            take(values, i, lowest, highest);
-        level[bucket] = {lowest, highest};
+        const int begin = bucket * bucketSize;
+        const int end = std::min(count, begin + bucketSize);
+        Node node = {begin, begin};
+        for (int i = begin + 1; i < end; ++i) {
+            if (values[i] < values[node.lowest])
+                node.lowest = i;
+            if (values[i] > values[node.highest])
+                node.highest = i;
+        }
+        level[bucket] = node;
     }
     levels.append(level);
     while (levels.constLast().size() > 1) {
@@ -48,8 +54,10 @@ void MinMaxPyramid::build(const double *values, int count)
             Node summary = below.at(2 * node);
             if (2 * node + 1 < below.size()) {
                 const Node &right = below.at(2 * node + 1);
-                take(values, right.lowest, summary.lowest, summary.highest);
-                take(values, right.highest, summary.lowest, summary.highest);
+                if (values[right.lowest] < values[summary.lowest])
+                    summary.lowest = right.lowest;
+                if (values[right.highest] > values[summary.highest])
+                    summary.highest = right.highest;
             }
             above[node] = summary;
         }
