@@ -464,6 +464,12 @@ void TestWave::gapStarts_data()
     QTest::newRow("5 s among shared seconds") << QVector<double>{0, 0, 1, 1, 6, 6} << QVector<int>{4};
     QTest::newRow("every 10 s: 50 s is no pause, 60 s is")
         << QVector<double>{0, 10, 20, 70, 80, 90, 150, 160} << QVector<int>{6};
+    // Thousands of distinct spacings take the other way to the middle one.
+    QVector<double> uneven{0};
+    for (int i = 1; i < 6000; ++i)
+        uneven.append(uneven.last() + (i == 2000 ? 40 : i == 3000 ? 100 : 10 + i * 1e-6));
+    QTest::newRow("6000 distinct spacings near 10 s: 40 s is no pause, 100 s is")
+        << uneven << QVector<int>{3000};
 }
 
 void TestWave::gapStarts()
