@@ -2,7 +2,7 @@
 
 #include "app/About.h"
 #include "app/ComSet.h"
-#include "app/HelpLauncher.h"
+#include "app/HelpWindow.h"
 #include "app/MineTime.h"
 #include "display/Widget.h"
 #include "history/DataQueryTime.h"
@@ -139,8 +139,8 @@ void MainWindow::slot_query()
 
 void MainWindow::slot_direction()
 {
-    // Returns at once: the help opens in a viewer of its own.
-    HelpLauncher::open(this);
+    // A window of the program's own, not modal: the main window goes on.
+    HelpWindow::showFor(this);
 }
 
 void MainWindow::slot_about()

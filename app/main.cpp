@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDesktopWidget>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
@@ -19,10 +20,16 @@ int main(int argc, char *argv[])
 
     QLocale locale;
     QTranslator translator;
-    if (locale.language() == QLocale::Chinese)
+    // Qt's own texts (file dialogs, standard buttons) from the system's Qt
+    // translations, so a Chinese desktop sees one language throughout.
+    QTranslator qtTranslator;
+    if (locale.language() == QLocale::Chinese) {
         translator.load(QStringLiteral("language/language_cn.qm"));
-    else if (locale.language() == QLocale::English)
+        qtTranslator.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath));
+    } else if (locale.language() == QLocale::English) {
         translator.load(QStringLiteral("language/language_en.qm"));
+    }
+    QApplication::installTranslator(&qtTranslator);
     QApplication::installTranslator(&translator);
 
     MainWindow window;

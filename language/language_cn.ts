@@ -109,6 +109,24 @@
     </message>
 </context>
 <context>
+    <name>HelpWindow</name>
+    <message>
+        <location filename="../app/HelpWindow.cpp" line="+35"/>
+        <source>Quorvane Help</source>
+        <translation>Quorvane 帮助</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Search</source>
+        <translation>搜索</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>The help pages are not installed in %1.</source>
+        <translation>帮助页面未安装在 %1 中。</translation>
+    </message>
+</context>
+<context>
     <name>HistoryData</name>
     <message>
         <location filename="../history/HistoryData.cpp" line="+57"/>

@@ -109,6 +109,24 @@
     </message>
 </context>
 <context>
+    <name>HelpWindow</name>
+    <message>
+        <location filename="../app/HelpWindow.cpp" line="+35"/>
+        <source>Quorvane Help</source>
+        <translation>Quorvane Help</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Search</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>The help pages are not installed in %1.</source>
+        <translation>The help pages are not installed in %1.</translation>
+    </message>
+</context>
+<context>
     <name>HistoryData</name>
     <message>
         <location filename="../history/HistoryData.cpp" line="+57"/>

@@ -3,16 +3,20 @@
 #include <QPainter>
 #include <QPen>
 #include <qwt_painter.h>
+#include <qwt_point_data.h>
 #include <qwt_scale_map.h>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <utility>
 #include <vector>
 
 namespace {
 const double gapFactor = 5.0;
 const double shortestGap = 5.0;
+// A pixel column with at most this many points shows them all.
+const int pointsPerColumn = 4;
 }
 
 GapCurve::GapCurve() = default;
@@ -22,6 +26,74 @@ GapCurve::~GapCurve() = default;
 void GapCurve::setPieceStarts(QVector<int> pieceStarts)
 {
     starts = std::move(pieceStarts);
+}
+
+bool GapCurve::summarise()
+{
+    pyramid.clear();
+    const auto *arrays = dynamic_cast<const QwtPointArrayData *>(data());
+    if (!arrays)
+        return false;
+    const QVector<double> &x = arrays->xData();
+    if (!std::is_sorted(x.cbegin(), x.cend()))
+        return false;
+    pyramid.build(arrays->yData().constData(), int(dataSize()));
+    return true;
+}
+
+QVector<int> GapCurve::drawnPoints(const QwtScaleMap &xMap, const QRectF &canvasRect, int from, int to) const
+{
+    QVector<int> shown;
+    if (pyramid.isEmpty()) {
+        for (int i = from; i <= to; ++i)
+            shown.append(i);
+        return shown;
+    }
+    const auto *arrays = static_cast<const QwtPointArrayData *>(data());
+    const double *x = arrays->xData().constData();
+    const double *y = arrays->yData().constData();
+
+    // Column k takes the points that round to pixel left + k.
+    const int left = int(std::floor(canvasRect.left()));
+    const int columns = std::max(1, int(std::ceil(canvasRect.right())) - left + 1);
+    std::vector<double> edges(size_t(columns) + 1);
+    for (int k = 0; k <= columns; ++k)
+        edges[size_t(k)] = xMap.invTransform(left + k - 0.5);
+    if (edges.front() > edges.back())
+        std::reverse(edges.begin(), edges.end());
+
+    const double *end = x + to + 1;
+    int start = int(std::lower_bound(x + from, end, edges.front()) - x);
+    if (start > from)
+        shown.append(start - 1);
+    for (size_t k = 1; k < edges.size() && start <= to; ++k) {
+        const int stop = int(std::lower_bound(x + start, end, edges[k]) - x);
+        if (stop - start <= pointsPerColumn) {
+            for (int i = start; i < stop; ++i)
+                shown.append(i);
+        } else {
+            int lowest = start;
+            int highest = start;
+            pyramid.extremes(y, start, stop, lowest, highest);
+            int picks[] = {start, lowest, highest, stop - 1};
+            std::sort(std::begin(picks), std::end(picks));
+            for (int pick : picks) {
+                if (shown.isEmpty() || shown.constLast() != pick)
+                    shown.append(pick);
+            }
+        }
+        start = stop;
+    }
+    if (start <= to)
+        shown.append(start);
+    return shown;
+}
+
+void GapCurve::dataChanged()
+{
+    // New samples: the summary of the old ones no longer applies.
+    pyramid.clear();
+    QwtPlotCurve::dataChanged();
 }
 
 void GapCurve::drawSeries(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
@@ -46,7 +118,10 @@ void GapCurve::drawPiece(QPainter *painter, const QwtScaleMap &xMap, const QwtSc
                          const QRectF &canvasRect, int from, int to) const
 {
     if (from < to) {
-        QwtPlotCurve::drawSeries(painter, xMap, yMap, canvasRect, from, to);
+        if (pyramid.isEmpty())
+            QwtPlotCurve::drawSeries(painter, xMap, yMap, canvasRect, from, to);
+        else
+            drawSummary(painter, xMap, yMap, canvasRect, from, to);
         return;
     }
     // A line needs two points: a reading alone on the plot or between two
@@ -61,17 +136,58 @@ void GapCurve::drawPiece(QPainter *painter, const QwtScaleMap &xMap, const QwtSc
     painter->restore();
 }
 
+void GapCurve::drawSummary(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
+                           const QRectF &canvasRect, int from, int to) const
+{
+    const QVector<int> shown = drawnPoints(xMap, canvasRect, from, to);
+    const bool align = QwtPainter::roundingAlignment(painter);
+    QPolygonF line;
+    line.reserve(shown.size());
+    for (int i : shown) {
+        const QPointF sample = data()->sample(size_t(i));
+        const QPointF point(xMap.transform(sample.x()), yMap.transform(sample.y()));
+        line.append(align ? QPointF(qRound(point.x()), qRound(point.y())) : point);
+    }
+    painter->save();
+    painter->setPen(pen());
+    QwtPainter::drawPolyline(painter, line);
+    painter->restore();
+}
+
+namespace {
+// The middle of the spacings between neighbouring times. Stored times are
+// whole seconds, so the spacings take few distinct values and are counted
+// rather than copied: ten million rows would otherwise need 80 MB here. Many
+// distinct spacings fall back to a copy.
+double middleSpacing(const QVector<double> &x)
+{
+    const size_t countedAtMost = 4096;
+    std::map<double, size_t> counts;
+    for (int i = 1; i < x.size() && counts.size() <= countedAtMost; ++i)
+        ++counts[std::abs(x.at(i) - x.at(i - 1))];
+    const size_t middle = size_t(x.size() - 1) / 2;
+    if (counts.size() <= countedAtMost) {
+        size_t seen = 0;
+        for (const auto &entry : counts) {
+            seen += entry.second;
+            if (seen > middle)
+                return entry.first;
+        }
+    }
+    std::vector<double> spacings(size_t(x.size() - 1));
+    for (int i = 1; i < x.size(); ++i)
+        spacings[size_t(i - 1)] = std::abs(x.at(i) - x.at(i - 1));
+    std::nth_element(spacings.begin(), spacings.begin() + std::ptrdiff_t(middle), spacings.end());
+    return spacings[middle];
+}
+}  // namespace
+
 QVector<int> GapCurve::gapStarts(const QVector<double> &x)
 {
     QVector<int> result;
     if (x.size() < 2)
         return result;
-    std::vector<double> spacings(size_t(x.size() - 1));
-    for (int i = 1; i < x.size(); ++i)
-        spacings[size_t(i - 1)] = std::abs(x.at(i) - x.at(i - 1));
-    const auto middle = spacings.begin() + std::ptrdiff_t(spacings.size() / 2);
-    std::nth_element(spacings.begin(), middle, spacings.end());
-    const double longest = gapFactor * *middle;
+    const double longest = gapFactor * middleSpacing(x);
     for (int i = 1; i < x.size(); ++i) {
         const double spacing = std::abs(x.at(i) - x.at(i - 1));
         if (spacing > longest && spacing >= shortestGap)

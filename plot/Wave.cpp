@@ -122,7 +122,11 @@ void Wave::setPoints(QVector<double> x, QVector<double> y, QVector<int> pieceSta
     yData = std::move(y);
     pieceStarts.erase(std::lower_bound(pieceStarts.begin(), pieceStarts.end(), count), pieceStarts.end());
     curve->setPieceStarts(std::move(pieceStarts));
-    showData();
+    curve->setSamples(xData, yData);
+    // Drawing every one of millions of points would make each pan and zoom
+    // take seconds: a few per pixel column of the visible interval suffice.
+    curve->summarise();
+    replot();
 }
 
 const QwtPlotCurve *Wave::plotCurve() const

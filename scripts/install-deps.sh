@@ -14,8 +14,12 @@ packages=(
     fonts-wqy-microhei
     # the reading store and its tests
     postgresql postgresql-client
-    # help file: compiler, and the desktop handler look-up and opener
-    fp-utils xdg-utils
+    # help file compiler; Qt's own Chinese texts for file dialogs and buttons
+    fp-utils qttranslations5-l10n
+    # opens an exported workbook with the desktop's program for it
+    xdg-utils
+    # the Debian package: shared-library dependencies, checks, manual pages
+    dpkg-dev lintian appstream man-db
     # fuzzing the frame decoder
     clang libclang-rt-14-dev
     # export and print tests

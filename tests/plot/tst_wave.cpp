@@ -10,6 +10,7 @@
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
+#include <qwt_plot_panner.h>
 #include <qwt_point_data.h>
 #include <qwt_scale_div.h>
 #include <qwt_scale_widget.h>
@@ -34,6 +35,45 @@ QList<double> timeTicks(const Wave &wave)
 {
     return wave.axisScaleDiv(QwtPlot::xBottom).ticks(QwtScaleDiv::MajorTick);
 }
+
+const GapCurve *gapCurve(const Wave &wave)
+{
+    return dynamic_cast<const GapCurve *>(wave.plotCurve());
+}
+
+void showAndWait(Wave &wave, int width, int height)
+{
+    wave.resize(width, height);
+    wave.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&wave));
+}
+
+// Whether any pixel of the column at plot value x is the curve's green,
+// optionally only in the rows around value y.
+bool greenAt(const Wave &wave, const QImage &image, double x, const double *y = nullptr)
+{
+    const int column = int(std::lround(wave.canvasMap(QwtPlot::xBottom).transform(x)));
+    int top = 0;
+    int bottom = image.height() - 1;
+    if (y) {
+        const int row = int(std::lround(wave.canvasMap(QwtPlot::yLeft).transform(*y)));
+        top = std::max(0, row - 1);
+        bottom = std::min(bottom, row + 1);
+    }
+    for (int row = top; row <= bottom; ++row) {
+        if (image.pixelColor(column, row) == QColor(0, 255, 0))
+            return true;
+    }
+    return false;
+}
+
+void wheel(Wave &wave, int delta)
+{
+    const QPoint centre = wave.canvas()->rect().center();
+    QWheelEvent event(centre, wave.canvas()->mapToGlobal(centre), QPoint(), QPoint(0, delta),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(wave.canvas(), &event);
+}
 }
 
 class TestWave : public QObject
@@ -52,11 +92,16 @@ private slots:
     void restartFollowsAgainAfterZoom();
     void timeLabelsDoNotOverlap_data();
     void timeLabelsDoNotOverlap();
+    void piecesAreDrawnApart_data();
     void piecesAreDrawnApart();
     void gapStarts_data();
     void gapStarts();
     void setPointsTakesVectorsWithoutCopy();
     void setPointsCutsToShorterLength();
+    void spikeAmongFlatPointsIsDrawn_data();
+    void spikeAmongFlatPointsIsDrawn();
+    void columnsKeepTheirExtremes_data();
+    void columnsKeepTheirExtremes();
 };
 
 void TestWave::init()
@@ -200,6 +245,7 @@ void TestWave::setPointsTakesVectorsWithoutCopy()
     const double *xBuffer = x.constData();
     const double *yBuffer = y.constData();
     wave.setPoints(std::move(x), std::move(y));
+    QVERIFY(gapCurve(wave)->isSummarised());
 
     const auto *data = dynamic_cast<const QwtPointArrayData *>(wave.plotCurve()->data());
     QVERIFY(data);
@@ -213,6 +259,10 @@ void TestWave::setPointsTakesVectorsWithoutCopy()
     wave.addPoint(double(count), 3.0);
     QCOMPARE(wave.pointCount(), count + 1);
     QCOMPARE(wave.plotCurve()->data()->sample(count), QPointF(count, 3.0));
+    // ... and draws every point, as the live plot does.
+    QVERIFY(!gapCurve(wave)->isSummarised());
+    QCOMPARE(gapCurve(wave)->drawnPoints(wave.canvasMap(QwtPlot::xBottom), QRectF(0, 0, 10, 10), 0, count).size(),
+             count + 1);
 }
 
 void TestWave::setPointsCutsToShorterLength()
@@ -222,6 +272,10 @@ void TestWave::setPointsCutsToShorterLength()
     QCOMPARE(curvePoints(wave), (QVector<QPointF>{{1, 10}, {2, 20}}));
     wave.setPoints({}, {});
     QCOMPARE(curvePoints(wave).size(), 0);
+    // Times out of order cannot be looked up by column: every point is drawn.
+    wave.setPoints({0, 2, 1}, {1, 2, 3});
+    QVERIFY(!gapCurve(wave)->isSummarised());
+    QCOMPARE(curvePoints(wave).size(), 3);
 }
 
 void TestWave::equalLimitsAndEmptyAxes()
@@ -242,14 +296,9 @@ void TestWave::equalLimitsAndEmptyAxes()
 void TestWave::restartFollowsAgainAfterZoom()
 {
     Wave wave;
-    wave.resize(600, 400);
-    wave.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&wave));
+    showAndWait(wave, 600, 400);
     wave.setPoints({0, 10}, {1, 1});
-    const QPoint centre = wave.canvas()->rect().center();
-    QWheelEvent wheel(centre, wave.canvas()->mapToGlobal(centre), QPoint(), QPoint(0, 120),
-        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(wave.canvas(), &wheel);
+    wheel(wave, 120);
     wave.addPoint(30.0, 1.0);
     QVERIFY(!wave.axisInterval(QwtPlot::xBottom).contains(30.0));
 
@@ -284,28 +333,125 @@ void TestWave::timeLabelsDoNotOverlap()
     }
 }
 
+void TestWave::piecesAreDrawnApart_data()
+{
+    QTest::addColumn<int>("perRun");
+    QTest::newRow("every point drawn") << 2;
+    QTest::newRow("a few per column") << 200000;
+}
+
 void TestWave::piecesAreDrawnApart()
 {
-    Wave wave;
-    wave.resize(600, 300);
-    wave.setYRange(-1.0, 1.0);
+    QFETCH(int, perRun);
     // Two level runs and a lone reading between; a start past the end is dropped.
-    wave.setPoints({0, 1, 50, 99, 100}, {0, 0, 0, 0, 0}, {2, 3, 9});
-    QCOMPARE(dynamic_cast<const GapCurve *>(wave.plotCurve())->pieceStarts(), QVector<int>({2, 3}));
-    wave.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&wave));
+    QVector<double> x;
+    for (int i = 0; i < perRun; ++i)
+        x.append(double(i) / (perRun - 1));
+    x.append(50);
+    for (int i = 0; i < perRun; ++i)
+        x.append(99 + double(i) / (perRun - 1));
+    const int count = x.size();
+    Wave wave;
+    wave.setYRange(-1.0, 1.0);
+    wave.setPoints(std::move(x), QVector<double>(count, 0.0), {perRun, perRun + 1, count + 7});
+    QCOMPARE(gapCurve(wave)->pieceStarts(), QVector<int>({perRun, perRun + 1}));
+    showAndWait(wave, 600, 300);
     const QImage image = wave.canvas()->grab().toImage();
+    QVERIFY(greenAt(wave, image, 0.5) && greenAt(wave, image, 50) && greenAt(wave, image, 99.5));
+    QVERIFY(!greenAt(wave, image, 25) && !greenAt(wave, image, 75));
+}
+
+void TestWave::spikeAmongFlatPointsIsDrawn_data()
+{
+    QTest::addColumn<int>("at");
+    QTest::addColumn<double>("spike");
+    QTest::newRow("up, first point") << 0 << 1.0;
+    QTest::newRow("down, in the middle") << 612345 << -1.0;
+    QTest::newRow("up, last point") << 999999 << 1.0;
+}
+
+void TestWave::spikeAmongFlatPointsIsDrawn()
+{
+    QFETCH(int, at);
+    QFETCH(double, spike);
+    const int count = 1000000;
+    QVector<double> y(count, 0.0);
+    y[at] = spike;
+    QVector<double> x(count);
+    for (int i = 0; i < count; ++i)
+        x[i] = i;
+    Wave wave;
+    wave.setYRange(-2.0, 2.0);
+    wave.setPoints(std::move(x), std::move(y));
+    showAndWait(wave, 800, 400);
+
+    const QRectF canvasRect = wave.canvas()->contentsRect();
+    const QVector<int> drawn = gapCurve(wave)->drawnPoints(wave.canvasMap(QwtPlot::xBottom), canvasRect, 0, count - 1);
+    QVERIFY(drawn.contains(at));
+    QVERIFY(drawn.size() <= 4 * (int(canvasRect.width()) + 2));
+    const QImage image = wave.canvas()->grab().toImage();
+    QVERIFY(greenAt(wave, image, at, &spike));
+}
+
+void TestWave::columnsKeepTheirExtremes_data()
+{
+    QTest::addColumn<int>("wheelDelta");
+    QTest::addColumn<int>("panBy");
+    QTest::newRow("whole series") << 0 << 0;
+    QTest::newRow("zoomed in") << -1200 << 0;
+    QTest::newRow("zoomed in and panned") << -2400 << 250;
+    QTest::newRow("zoomed out") << 240 << 0;
+}
+
+void TestWave::columnsKeepTheirExtremes()
+{
+    QFETCH(int, wheelDelta);
+    QFETCH(int, panBy);
+    // A wave with noise; several readings share each whole second.
+    const int count = 1000000;
+    QVector<double> x(count);
+    QVector<double> y(count);
+    quint32 noise = 1;
+    for (int i = 0; i < count; ++i) {
+        noise = noise * 1664525u + 1013904223u;
+        x[i] = i / 16;
+        y[i] = std::sin(i / 5000.0) + (noise >> 8) / double(1 << 24) * 0.2;
+    }
+    Wave wave;
+    wave.setPoints(x, y);
+    showAndWait(wave, 700, 400);
+    if (wheelDelta != 0)
+        wheel(wave, wheelDelta);
+    if (panBy != 0)
+        emit wave.canvas()->findChild<QwtPlotPanner *>()->panned(panBy, 0);
+
     const QwtScaleMap map = wave.canvasMap(QwtPlot::xBottom);
-    const auto green = [&](double x) {
-        const int column = int(std::lround(map.transform(x)));
-        for (int row = 0; row < image.height(); ++row) {
-            if (image.pixelColor(column, row) == QColor(0, 255, 0))
-                return true;
+    const QRectF canvasRect = wave.canvas()->contentsRect();
+    const QVector<int> drawn = gapCurve(wave)->drawnPoints(map, canvasRect, 0, count - 1);
+    QVERIFY(std::is_sorted(drawn.cbegin(), drawn.cend()));
+    QVERIFY(drawn.size() <= 4 * (int(canvasRect.width()) + 2));
+
+    // Per pixel column: the lowest and highest drawn value are those of all
+    // its points.
+    const int left = int(std::floor(canvasRect.left()));
+    const int right = int(std::ceil(canvasRect.right()));
+    const double low = std::numeric_limits<double>::infinity();
+    QVector<QPair<double, double>> all(right - left + 1, {low, -low});
+    QVector<QPair<double, double>> shown = all;
+    const auto widen = [&](QVector<QPair<double, double>> &columns, int i) {
+        const int column = qRound(map.transform(x.at(i))) - left;
+        if (column >= 0 && column < columns.size()) {
+            columns[column].first = std::min(columns.at(column).first, y.at(i));
+            columns[column].second = std::max(columns.at(column).second, y.at(i));
         }
-        return false;
     };
-    QVERIFY(green(0.5) && green(50) && green(99.5));
-    QVERIFY(!green(25) && !green(75));
+    for (int i = 0; i < count; ++i)
+        widen(all, i);
+    for (int i : drawn)
+        widen(shown, i);
+    QCOMPARE(shown, all);
+    const int filled = int(std::count_if(all.cbegin(), all.cend(), [&](const auto &c) { return c.first < low; }));
+    QVERIFY2(filled > all.size() / 3, qPrintable(QString::number(filled)));
 }
 
 void TestWave::gapStarts_data()
@@ -318,6 +464,12 @@ void TestWave::gapStarts_data()
     QTest::newRow("5 s among shared seconds") << QVector<double>{0, 0, 1, 1, 6, 6} << QVector<int>{4};
     QTest::newRow("every 10 s: 50 s is no pause, 60 s is")
         << QVector<double>{0, 10, 20, 70, 80, 90, 150, 160} << QVector<int>{6};
+    // Thousands of distinct spacings take the other way to the middle one.
+    QVector<double> uneven{0};
+    for (int i = 1; i < 6000; ++i)
+        uneven.append(uneven.last() + (i == 2000 ? 40 : i == 3000 ? 100 : 10 + i * 1e-6));
+    QTest::newRow("6000 distinct spacings near 10 s: 40 s is no pause, 100 s is")
+        << uneven << QVector<int>{3000};
 }
 
 void TestWave::gapStarts()
