@@ -121,7 +121,7 @@
         <translation>搜索</translation>
     </message>
     <message>
-        <location line="+30"/>
+        <location line="+31"/>
         <source>The help pages are not installed in %1.</source>
         <translation>帮助页面未安装在 %1 中。</translation>
     </message>
@@ -130,12 +130,12 @@
     <name>HistoryData</name>
     <message>
         <location filename="../history/HistoryData.cpp" line="+57"/>
-        <location line="+351"/>
+        <location line="+371"/>
         <source>OK</source>
         <translation>确定</translation>
     </message>
     <message>
-        <location line="-325"/>
+        <location line="-345"/>
         <source>history viewing</source>
         <translation>历史数据查看</translation>
     </message>
@@ -171,18 +171,18 @@
     </message>
     <message>
         <location line="+1"/>
-        <location line="+226"/>
+        <location line="+246"/>
         <location line="+5"/>
         <source>Print</source>
         <translation>打印</translation>
     </message>
     <message>
-        <location line="-134"/>
+        <location line="-147"/>
         <source>Loading the stored readings...</source>
         <translation>正在加载已存储的读数……</translation>
     </message>
     <message>
-        <location line="+59"/>
+        <location line="+71"/>
         <source>Waiting for the database server...</source>
         <translation>正在等待数据库服务器……</translation>
     </message>
@@ -192,7 +192,7 @@
         <translation>正在读取已存储的读数：%1</translation>
     </message>
     <message>
-        <location line="+42"/>
+        <location line="+43"/>
         <source>History record query</source>
         <translation>历史记录查询</translation>
     </message>
@@ -284,8 +284,8 @@ Do you want to replace it?</source>
         <translation>文件已导出，是否现在打开？</translation>
     </message>
     <message>
-        <location line="-150"/>
-        <location line="+104"/>
+        <location line="-151"/>
+        <location line="+105"/>
         <location line="+48"/>
         <source>Cancel</source>
         <translation>取消</translation>
@@ -482,7 +482,7 @@ Do you want to replace it?</source>
 <context>
     <name>RangeReader</name>
     <message>
-        <location filename="../store/RangeReader.cpp" line="+209"/>
+        <location filename="../store/RangeReader.cpp" line="+216"/>
         <source>Out of memory.</source>
         <translation>内存不足。</translation>
     </message>

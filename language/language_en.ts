@@ -121,7 +121,7 @@
         <translation>Search</translation>
     </message>
     <message>
-        <location line="+30"/>
+        <location line="+31"/>
         <source>The help pages are not installed in %1.</source>
         <translation>The help pages are not installed in %1.</translation>
     </message>
@@ -130,12 +130,12 @@
     <name>HistoryData</name>
     <message>
         <location filename="../history/HistoryData.cpp" line="+57"/>
-        <location line="+351"/>
+        <location line="+371"/>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
-        <location line="-325"/>
+        <location line="-345"/>
         <source>history viewing</source>
         <translation>history viewing</translation>
     </message>
@@ -171,18 +171,18 @@
     </message>
     <message>
         <location line="+1"/>
-        <location line="+226"/>
+        <location line="+246"/>
         <location line="+5"/>
         <source>Print</source>
         <translation>Print</translation>
     </message>
     <message>
-        <location line="-134"/>
+        <location line="-147"/>
         <source>Loading the stored readings...</source>
         <translation>Loading the stored readings...</translation>
     </message>
     <message>
-        <location line="+59"/>
+        <location line="+71"/>
         <source>Waiting for the database server...</source>
         <translation>Waiting for the database server...</translation>
     </message>
@@ -192,7 +192,7 @@
         <translation>Reading the stored readings: %1</translation>
     </message>
     <message>
-        <location line="+42"/>
+        <location line="+43"/>
         <source>History record query</source>
         <translation>History record query</translation>
     </message>
@@ -284,8 +284,8 @@ Do you want to replace it?</translation>
         <translation>The file has been exported, is it open now?</translation>
     </message>
     <message>
-        <location line="-150"/>
-        <location line="+104"/>
+        <location line="-151"/>
+        <location line="+105"/>
         <location line="+48"/>
         <source>Cancel</source>
         <translation>Cancel</translation>
@@ -482,7 +482,7 @@ Do you want to replace it?</translation>
 <context>
     <name>RangeReader</name>
     <message>
-        <location filename="../store/RangeReader.cpp" line="+209"/>
+        <location filename="../store/RangeReader.cpp" line="+216"/>
         <source>Out of memory.</source>
         <translation>Out of memory.</translation>
     </message>
