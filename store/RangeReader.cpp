@@ -133,7 +133,6 @@ RangeReader::~RangeReader()
     if (worker) {
         cancelRequested = true;
         worker->wait();
-        delete worker;
     }
 }
 
@@ -146,10 +145,10 @@ bool RangeReader::start(
     current = State::Waiting;
     error.clear();
     collected = StoredRows();
-    worker = QThread::create([this, settings, start, stop] {
+    worker.reset(QThread::create([this, settings, start, stop] {
         const State outcome = read(settings, start, stop);
         QMetaObject::invokeMethod(this, [this, outcome] { conclude(outcome); }, Qt::QueuedConnection);
-    });
+    }));
     worker->start();
     report(0);
     return true;
@@ -186,8 +185,7 @@ void RangeReader::report(int rows)
 void RangeReader::conclude(State outcome)
 {
     worker->wait();
-    delete worker;
-    worker = nullptr;
+    worker.reset();
     current = outcome;
     error = outcome == State::Failed ? failure : QString();
     if (outcome != State::Finished)

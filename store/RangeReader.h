@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 class QThread;
 struct pg_conn;
@@ -72,7 +73,7 @@ private:
     void report(int rows);
     void conclude(State outcome);
 
-    QThread *worker = nullptr;
+    std::unique_ptr<QThread> worker;
     State current = State::Idle;
     QString error;
     // Written by the worker thread only, until it reports the end.
