@@ -224,15 +224,15 @@ void MainWindow::slot_mineTime(int interval)
 
 void MainWindow::slot_dataQuerytime(QDateTime &startTime, QDateTime &stopTime)
 {
-    QSqlQueryModel *model = database->isOpen() ? database->query(startTime, stopTime) : nullptr;
-    if (!model) {
+    if (!database->isOpen()) {
         QMessageBox::warning(this, tr("History record query"),
             tr("The database cannot be reached, so no stored readings can be shown."), QMessageBox::Ok);
         return;
     }
-    queryModel = model;
-    historyData->setModel(queryModel);
-    historyData->show();
+    // Records held during an outage first, so the range holds them too.
+    database->catchUp();
+    // The window reads the range itself and shows itself when it has it.
+    historyData->queryRange(database->settings(), startTime, stopTime);
 }
 
 void MainWindow::storeReading()

@@ -8,7 +8,6 @@ class QDateTime;
 class QLabel;
 class QMenu;
 class QMenuBar;
-class QSqlQueryModel;
 class QStatusBar;
 class QTimer;
 class QToolBar;
@@ -75,7 +74,6 @@ private:
     // Lives until the process ends: the history window keeps showing the
     // query model it owns.
     Database *database;
-    QSqlQueryModel *queryModel = nullptr;
     QLabel *dateTimeLabel;
     QLabel *connectLabel;
     // Shown only while readings are not reaching the store.

@@ -1,5 +1,5 @@
 // Exports 1,000,000 history rows (or the count given), held by the history
-// window's table model, to text and to .xlsx, and compares the workbook with a
+// window's table model, to text and, up to a sheet's row limit, to .xlsx, and compares the workbook with a
 // bare libxlsxwriter program writing the same cells. Each export runs in its
 // own process, so its peak RSS is its own; the RSS with the filled table
 // before the export is shown beside it. Usage: bench_export [ROWS]
@@ -10,7 +10,6 @@
 #include "history/XlsxWorkbook.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -25,7 +24,7 @@ namespace {
 // The history viewer's own table model, filled with the benchmark's rows.
 void fill(HistoryTableModel *model, int count)
 {
-    HistoryTableModel::Rows rows;
+    StoredRows rows;
     rows.reserve(count);
     char time[BenchTimeSize];
     char value[BenchValueSize];
@@ -33,9 +32,8 @@ void fill(HistoryTableModel *model, int count)
     const QString function = QStringLiteral("DCV");
     for (int row = 0; row < count; ++row) {
         benchRow(row, time, value);
-        rows.append(HistoryTableModel::timeKey(
-                        QDateTime::fromString(QString::fromLatin1(time), QStringLiteral("yyyy-MM-dd hh:mm:ss"))),
-                    QString::fromLatin1(value), unit, function);
+        rows.append(StoredRows::timestampKey(time, int(qstrlen(time))), QString::fromLatin1(value), unit,
+                    function);
     }
     model->setRows(std::move(rows));
 }
@@ -117,11 +115,15 @@ int main(int argc, char *argv[])
     const QString textFile = dir.filePath(QStringLiteral("export.txt"));
     const QString xlsxFile = dir.filePath(QStringLiteral("export.xlsx"));
     const QString bareFile = dir.filePath(QStringLiteral("bare.xlsx"));
-    const QVector<Run> runs{
+    QVector<Run> runs{
         {"text export", self, {"--child", "text", QString::number(rows), textFile}, textFile},
-        {"xlsx export", self, {"--child", "xlsx", QString::number(rows), xlsxFile}, xlsxFile},
-        {"bare libxlsxwriter", bare, {QString::number(rows), bareFile}, bareFile},
     };
+    // A sheet holds 1,048,576 rows, title and header included: past that the
+    // workbook refuses, as it should.
+    if (rows <= 1048574) {
+        runs.append({"xlsx export", self, {"--child", "xlsx", QString::number(rows), xlsxFile}, xlsxFile});
+        runs.append({"bare libxlsxwriter", bare, {QString::number(rows), bareFile}, bareFile});
+    }
     double xlsxSeconds = 0, xlsxCpu = 0;
     double bareSeconds = 0, bareCpu = 0;
     for (const Run &run : runs) {
@@ -149,6 +151,8 @@ int main(int argc, char *argv[])
         }
         out.flush();
     }
+    if (bareSeconds <= 0)
+        return 0;
     out << "xlsx export / bare: " << QString::number(xlsxSeconds / bareSeconds, 'f', 2) << " wall, "
         << QString::number(xlsxCpu / bareCpu, 'f', 2) << " CPU\n";
     return 0;

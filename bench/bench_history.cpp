@@ -1,5 +1,9 @@
+// Times a history range from the query to table and plot shown, beside psql
+// fetching the same rows, with this process's peak RSS. Usage:
+// bench_history [ROWS...] (default 100000 1000000).
 #include "history/HistoryData.h"
 #include "store/Database.h"
+#include "store/RangeReader.h"
 #include "tests/common/PgCluster.h"
 
 #include <QApplication>
@@ -10,8 +14,10 @@
 #include <QProcessEnvironment>
 #include <QProgressDialog>
 #include <QEvent>
+#include <QEventLoop>
 #include <QSqlDatabase>
 #include <QSqlQueryModel>
+#include <QScrollBar>
 #include <QTableView>
 
 #include <cstdio>
@@ -82,14 +88,8 @@ bool storeRows(PgCluster &cluster, int count)
                                .arg(count - 1));
 }
 
-QString rangeStatement(const QDateTime &start, const QDateTime &stop)
-{
-    return QStringLiteral("select * from invoice where create_time between '%1' and '%2'"
-                          " order by create_time, id")
-        .arg(start.toString(QLatin1String(TimeFormat)), stop.toString(QLatin1String(TimeFormat)));
-}
-
-// The same rows fetched by the command-line client, output discarded.
+// The same rows fetched by the command-line client, output discarded: as
+// aligned-free text rows (-At) or as COPY's text stream.
 double psqlSeconds(PgCluster &cluster, const QString &statement)
 {
     const Database::Settings settings = cluster.settings();
@@ -140,6 +140,62 @@ void measure(const char *label, const std::function<QSqlQueryModel *()> &query)
     std::fflush(stdout);
 }
 
+// The range read alone: from the start of the query to the rows in hand.
+void measureReader(PgCluster &cluster, const QDateTime &start, const QDateTime &stop)
+{
+    resetPeak();
+    RangeReader reader;
+    QEventLoop loop;
+    QObject::connect(&reader, &RangeReader::finished, &loop, &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    const double cpuStart = cpuSeconds();
+    reader.start(cluster.settings(), start, stop);
+    loop.exec();
+    const StoredRows rows = reader.takeRows();
+    std::printf("%8d rows, range reader alone: %.2f s (%.2f s CPU); peak RSS %.0f MB\n", rows.size(),
+        timer.nsecsElapsed() / 1e9, cpuSeconds() - cpuStart, peakMegabytes());
+    std::fflush(stdout);
+}
+
+// The window's own range read, from "OK" until table and plot are painted.
+void measureWindow(PgCluster &cluster, const QDateTime &start, const QDateTime &stop)
+{
+    resetPeak();
+    const double before = peakMegabytes();
+    HistoryData window;
+    QEventLoop loop;
+    QObject::connect(&window, &HistoryData::signal_queryFinished, &loop, &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    const double cpuStart = cpuSeconds();
+    window.queryRange(cluster.settings(), start, stop);
+    loop.exec();
+    const double read = timer.nsecsElapsed() / 1e9;
+    QApplication::processEvents();
+    window.grab();
+    std::printf("%8d rows, the window's range read: rows shown in table and plot after %.2f s, painted"
+                " after %.2f s (%.2f s CPU); peak RSS %.0f MB (%.0f MB before)\n",
+        window.tableView()->model()->rowCount(), read, timer.nsecsElapsed() / 1e9,
+        cpuSeconds() - cpuStart, peakMegabytes(), before);
+    // Jumps through the table as a dragged scroll bar does, each painted,
+    // in a window of a desktop's size.
+    window.resize(1600, 1000);
+    QApplication::processEvents();
+    QScrollBar *bar = window.tableView()->verticalScrollBar();
+    double slowest = 0;
+    for (int step = 0; step <= 20; ++step) {
+        QElapsedTimer jump;
+        jump.start();
+        bar->setValue(int(qint64(bar->maximum()) * ((step * 7) % 21) / 20));
+        window.tableView()->viewport()->grab();
+        slowest = qMax(slowest, jump.nsecsElapsed() / 1e6);
+    }
+    std::printf("%8s  table scrolled in 21 jumps, slowest %.1f ms (%d x %d pixels)\n", "", slowest,
+        window.tableView()->viewport()->width(), window.tableView()->viewport()->height());
+    std::fflush(stdout);
+}
+
 void benchRows(PgCluster &cluster, Database &database, int count)
 {
     if (!storeRows(cluster, count)) {
@@ -151,8 +207,15 @@ void benchRows(PgCluster &cluster, Database &database, int count)
         = QDateTime::fromString(QLatin1String(FirstTime), QLatin1String(TimeFormat));
     const QDateTime stop = start.addDays(7);
 
-    std::printf("%8d rows, psql fetching them: %.2f s\n", count,
-        psqlSeconds(cluster, rangeStatement(start, stop)));
+    std::printf("%8d rows, psql fetching them: %.2f s as rows (-At), %.2f s as COPY\n", count,
+        psqlSeconds(cluster, Database::rangeSelect(start, stop, true)),
+        psqlSeconds(cluster, QStringLiteral("copy (%1) to stdout").arg(Database::rangeSelect(start, stop, true))));
+    measureReader(cluster, start, stop);
+    measureWindow(cluster, start, stop);
+    // Through Qt's driver the whole result and its copy are held at once:
+    // beyond a million rows that takes gigabytes.
+    if (count > 1000000)
+        return;
     measure("the store's range query", [&] { return database.query(start, stop); });
     // Times as text: the path a result other than the driver's timestamps takes.
     QSqlQueryModel textTimes;
@@ -183,7 +246,12 @@ int main(int argc, char *argv[])
         std::printf("cannot open the store\n");
         return 1;
     }
-    for (int count : {100000, 1000000})
+    QList<int> counts;
+    for (int i = 1; i < argc; ++i)
+        counts << QByteArray(argv[i]).toInt();
+    if (counts.isEmpty())
+        counts = {100000, 1000000};
+    for (int count : counts)
         benchRows(cluster, database, count);
     return 0;
 }

@@ -4,8 +4,11 @@
 #include "history/TablePrinter.h"
 #include "history/TextExport.h"
 #include "history/XlsxWorkbook.h"
+#include "meter/FunctionTable.h"
 #include "plot/GapCurve.h"
 #include "plot/Wave.h"
+#include "store/RangeReader.h"
+#include "store/ResultRows.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -15,6 +18,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QProcess>
@@ -22,8 +26,6 @@
 #include <QSplitter>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
-#include <QSqlRecord>
-#include <QSqlResult>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTableView>
@@ -33,110 +35,12 @@
 #include <QVBoxLayout>
 #include <qwt_plot.h>
 
-#include <libpq-fe.h>
-
+#include <charconv>
 #include <cmath>
 #include <utility>
 
 namespace {
-const int TemperatureCelsius = 10;
-const int TemperatureOther = 11;
-// Rows between two progress updates: often enough to keep the window alive,
-// rarely enough that event processing costs nothing measurable.
-const int ProgressStep = 4096;
-// PostgreSQL's type "timestamp without time zone".
-const Oid TimestampType = 1114;
-const qint64 SecondsPerDay = 86400;
-
-struct Columns
-{
-    int function;
-    int value;
-    int unit;
-    int range;
-    int time;
-};
-
-struct StoredRow
-{
-    QString function;
-    QString value;
-    QString unit;
-    int range = 0;
-    qint64 time = HistoryTableModel::noTime;  // a HistoryTableModel::timeKey()
-};
-
-QDateTime localTime(qint64 key)
-{
-    return QDateTime(QDate::fromJulianDay(key / SecondsPerDay),
-        QTime::fromMSecsSinceStartOfDay(int(key % SecondsPerDay) * 1000));
-}
-
-int digits(const char *text, int count)
-{
-    int number = 0;
-    for (int i = 0; i < count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return -1;
-        number = number * 10 + (text[i] - '0');
-    }
-    return number;
-}
-
-// The server's text of a timestamp, "yyyy-MM-dd hh:mm:ss" with perhaps a
-// fraction, read without building a date-time in the local zone. Anything
-// else (other years, "infinity") goes the way the driver reads it.
-qint64 timestampKey(const char *text, int length)
-{
-    if (length >= 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' && text[13] == ':'
-        && text[16] == ':' && (length == 19 || text[19] == '.')) {
-        const QDate date(digits(text, 4), digits(text + 5, 2), digits(text + 8, 2));
-        const int hour = digits(text + 11, 2);
-        const int minute = digits(text + 14, 2);
-        const int second = digits(text + 17, 2);
-        if (date.isValid() && QTime::isValid(hour, minute, second, 0))
-            return date.toJulianDay() * SecondsPerDay + hour * 3600 + minute * 60 + second;
-    }
-    return HistoryTableModel::timeKey(
-        QDateTime::fromString(QString::fromLatin1(text, length), Qt::ISODate));
-}
-
-// With the PostgreSQL driver the whole result sits in libpq's result set,
-// its texts in UTF-8 (the encoding the driver asks for). Reading them
-// directly skips a variant per cell and a local date-time per row, which
-// is most of the time a million rows take. False when the query holds no
-// such result or the time column is not a plain timestamp.
-template <typename Take>
-bool readPostgresResult(const QSqlQuery &query, const Columns &columns, Take take)
-{
-    const QVariant handle = query.result()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGresult*") != 0 || query.isForwardOnly())
-        return false;
-    const PGresult *result = *static_cast<PGresult *const *>(handle.constData());
-    if (!result || PQntuples(result) != query.size() || columns.function < 0 || columns.value < 0
-        || columns.unit < 0 || columns.range < 0 || columns.time < 0
-        || PQftype(result, columns.time) != TimestampType)
-        return false;
-    const auto text = [result](int row, int column) {
-        return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
-    };
-    StoredRow row;
-    const int count = PQntuples(result);
-    for (int i = 0; i < count; ++i) {
-        row.function = text(i, columns.function);
-        row.value = text(i, columns.value);
-        row.unit = text(i, columns.unit);
-        row.range = QByteArray::fromRawData(
-            PQgetvalue(result, i, columns.range), PQgetlength(result, i, columns.range))
-                        .toInt();
-        row.time = PQgetisnull(result, i, columns.time)
-            ? HistoryTableModel::noTime
-            : timestampKey(
-                PQgetvalue(result, i, columns.time), PQgetlength(result, i, columns.time));
-        take(row);
-    }
-    return true;
-}
+const qint64 SecondsPerHour = 3600;
 
 QVector<int> columnWidths(const QTableView *view)
 {
@@ -154,18 +58,21 @@ void tellUser(QMessageBox::Icon icon, const QString &title, const QString &text)
     box.exec();
 }
 
-// Any other result, through the driver's values; the query stands on row 0.
-template <typename Take> void readQuery(QSqlQuery &query, const Columns &columns, Take take)
+// A value text read as a decimal number in the C locale, as QString's own
+// reading does (blanks around it and a leading "+" allowed), without making
+// a QString per row.
+bool readNumber(const QByteArray &text, double *value)
 {
-    StoredRow row;
-    do {
-        row.function = query.value(columns.function).toString();
-        row.value = query.value(columns.value).toString();
-        row.unit = query.value(columns.unit).toString();
-        row.range = query.value(columns.range).toInt();
-        row.time = HistoryTableModel::timeKey(query.value(columns.time).toDateTime());
-        take(row);
-    } while (query.next());
+    const char *begin = text.constData();
+    const char *end = begin + text.size();
+    while (begin < end && (*begin == ' ' || (*begin >= '\t' && *begin <= '\r')))
+        ++begin;
+    while (end > begin && (end[-1] == ' ' || (end[-1] >= '\t' && end[-1] <= '\r')))
+        --end;
+    if (begin < end && *begin == '+' && end - begin > 1 && begin[1] != '-')
+        ++begin;
+    const std::from_chars_result result = std::from_chars(begin, end, *value);
+    return begin < end && result.ec == std::errc() && result.ptr == end;
 }
 }  // namespace
 
@@ -184,6 +91,9 @@ HistoryData::HistoryData(QWidget *parent)
     tableModel = new HistoryTableModel(headers, this);
     table->setModel(tableModel);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Ten million rows scroll smoothly only when no row's height is ever
+    // measured.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
     wave = new Wave();
     excelButton = new QPushButton(tr("Out excel"));
@@ -217,105 +127,59 @@ HistoryData::HistoryData(QWidget *parent)
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    // By function code; the two temperature rows hold the positive and the
-    // negative overload, signed as the stored value texts are.
-    overloadTable = {
-        {230},
-        {230},
-        {2.3, 23, 230, 1100},
-        {2.3, 23, 230, 760},
-        {230, 2.3, 23, 230, 2.3, 23, 230},
-        {2.6},
-        {230},
-        {23, 230, 2.3, 23, 230, 2.3, 23, 230},
-        {23, 230, 0, 23, 230, 2.3, 23, 60},
-        {100},
-        {1100, -22},
-        {1850, -5},
-        {230, 2300},
-        {230, 2300},
-        {23, 230},
-        {23, 230},
-        {11},
-        {11},
-    };
-    // (upper, lower) by function code and range number.
-    plotLimitTable = {
-        {{240, -240}},
-        {{240, -240}},
-        {{2.4, -2.4}, {24, -24}, {240, -240}, {1110, -1110}},
-        {{2.4, 0}, {24, 0}, {240, 0}, {770, 0}},
-        {{240, 0}, {2.4, 0}, {24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {240, 0}},
-        {{3, 0}},
-        {{240, 0}},
-        {{24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {240, 0}},
-        {{24, 0}, {240, 0}, {0, 0}, {24, 0}, {240, 0}, {2.4, 0}, {24, 0}, {70, 0}},
-        {{110, 0}},
-        {{1110, -25}},
-        {{1900, -10}},
-        {{240, -240}, {2400, -2400}},
-        {{240, 0}, {2400, 0}},
-        {{24, -24}, {240, -240}},
-        {{24, 0}, {240, 0}},
-        {{12, -12}},
-        {{12, 0}},
-    };
-    const QStringList functionTexts = {
-        QStringLiteral("DCmV"),
-        QStringLiteral("ACmV"),
-        QStringLiteral("DCV"),
-        QStringLiteral("ACV"),
-        QStringLiteral("OHM"),
-        QStringLiteral("DIODE"),
-        QStringLiteral("BEEP"),
-        QStringLiteral("CAP"),
-        QStringLiteral("FREQ"),
-        QStringLiteral("DUTY"),
-        QStringLiteral("TEMP"),
-        QStringLiteral("TEMP"),
-        QStringLiteral("DCuA"),
-        QStringLiteral("ACuA"),
-        QStringLiteral("DCmA"),
-        QStringLiteral("ACmA"),
-        QStringLiteral("DCA"),
-        QStringLiteral("ACA"),
-    };
-    for (int code = 0; code < functionTexts.size(); ++code) {
-        if (!functionCodes.contains(functionTexts.at(code)))
-            functionCodes.insert(functionTexts.at(code), code);
+    // The meter's numbers, except that the two temperature rows hold the
+    // negative overload with its sign, as the stored value texts carry it.
+    overloadTable = FunctionTable::overloadTable;
+    for (int code : {FunctionTable::temperatureCelsius, FunctionTable::temperatureOther})
+        overloadTable[code][1] = -overloadTable[code][1];
+    plotLimitTable = FunctionTable::plotLimitTable;
+    for (int code = 0; code < FunctionTable::functionNames.size(); ++code) {
+        if (!functionCodes.contains(FunctionTable::functionNames.at(code)))
+            functionCodes.insert(FunctionTable::functionNames.at(code), code);
     }
+
+    reader = new RangeReader(this);
+    reader->setBatchHook(
+        [this](const StoredRows &rows, int from) { extendCurve(readCurve, rows, from); });
+    connect(reader, &RangeReader::progress, this, &HistoryData::showReadProgress);
+    connect(reader, &RangeReader::finished, this, &HistoryData::finishQuery);
 
     connect(excelButton, &QPushButton::clicked, this, &HistoryData::slot_excel);
     connect(txtButton, &QPushButton::clicked, this, &HistoryData::slot_txt);
     connect(printButton, &QPushButton::clicked, this, &HistoryData::slot_print);
 }
 
-HistoryData::~HistoryData() = default;
+HistoryData::~HistoryData()
+{
+    // Before the members go: a running read's thread still fills readCurve.
+    delete reader;
+    delete readProgress;
+}
 
 int HistoryData::functionCode(const QString &functionText, const QString &unitText) const
 {
     if (functionText == QLatin1String("TEMP"))
-        return unitText == QString(QChar(0x2103)) ? TemperatureCelsius : TemperatureOther;
+        return unitText == QString(QChar(0x2103)) ? FunctionTable::temperatureCelsius
+                                                   : FunctionTable::temperatureOther;
     return functionCodes.value(functionText, 0);
 }
 
-double HistoryData::plotValue(int code, int range, const QString &valueText) const
+double HistoryData::plotValue(int code, int range, const QByteArray &valueText) const
 {
-    if (valueText.contains(QLatin1Char('L'))) {
+    if (valueText.contains('L')) {
         const QVector<double> &overloads = overloadTable.at(code);
-        if (code == TemperatureCelsius || code == TemperatureOther)
-            return overloads.at(valueText.contains(QLatin1Char('-')) ? 1 : 0);
+        if (code == FunctionTable::temperatureCelsius || code == FunctionTable::temperatureOther)
+            return overloads.at(valueText.contains('-') ? 1 : 0);
         // A negative overload lies as far below zero as the positive one
         // lies above it, as on the live plot.
         if (range >= 0 && range < overloads.size())
-            return valueText.startsWith(QLatin1Char('-')) ? -overloads.at(range) : overloads.at(range);
+            return valueText.startsWith('-') ? -overloads.at(range) : overloads.at(range);
         // A range the function does not have: no overload value is known, so
         // the row is plotted at its value text like any other.
     }
-    bool ok = false;
-    const double value = valueText.toDouble(&ok);
+    double value = 0;
     // "nan" and "inf" parse as numbers but would wreck the plot's scaling.
-    return ok && std::isfinite(value) ? value : 0.0;
+    return readNumber(valueText, &value) && std::isfinite(value) ? value : 0.0;
 }
 
 void HistoryData::applyYRange(int code, int range)
@@ -331,88 +195,163 @@ void HistoryData::setModel(QSqlQueryModel *model)
 {
     if (!model || model->rowCount() == 0)
         return;
-
     // Read the result itself, not the model's cells: it holds every row,
     // also those the model has not fetched yet, and skips a seek per cell.
     QSqlQuery query = model->query();
     if (!query.seek(0))
         return;
-    const QSqlRecord record = query.record();
-    const Columns columns = {record.indexOf(QStringLiteral("funcstr")),
-        record.indexOf(QStringLiteral("datavaluestr")), record.indexOf(QStringLiteral("unitstr")),
-        record.indexOf(QStringLiteral("frastr")), record.indexOf(QStringLiteral("create_time"))};
     const int total = query.size() > 0 ? query.size() : model->rowCount();
+    const std::unique_ptr<QProgressDialog> progress
+        = workProgress(tr("Loading the stored readings..."), total, QString());
+    const StoredRows rows = ResultRows::read(query, [&](int read) { progress->setValue(qMin(read, total)); });
+    Curve curve;
+    extendCurve(curve, rows, 0);
+    showRows(rows, std::move(curve));
+}
 
-    // Shows itself only when the rows take longer than half a second.
-    QProgressDialog progress(tr("Loading the stored readings..."), QString(), 0, total,
-        isVisible() ? this : parentWidget());
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setValue(0);
-
-    HistoryTableModel::Rows rows;
-    rows.reserve(total);
-    QVector<double> xs;
-    QVector<double> ys;
-    xs.reserve(total);
-    ys.reserve(total);
-    qint64 originKey = HistoryTableModel::noTime;
-    qint64 originSeconds = 0;
-    int firstCode = 0;
-    int firstRange = 0;
-    QString lastFunction;
-    QString lastUnit;
-    int lastCode = 0;
-    // The offset from clock time to seconds since the epoch, kept for one
-    // clock hour: converting every row's local time costs a time-zone lookup.
-    qint64 offsetHour = HistoryTableModel::noTime;
-    qint64 offset = 0;
-
-    const auto take = [&](const StoredRow &row) {
-        const qint64 key = row.time;
-        if (key != HistoryTableModel::noTime && key / 3600 != offsetHour) {
-            offsetHour = key / 3600;
-            offset = localTime(key).toMSecsSinceEpoch() / 1000 - key;
+void HistoryData::extendCurve(Curve &curve, const StoredRows &rows, int from) const
+{
+    if (from == 0)
+        curve = Curve();
+    const int count = rows.size();
+    if (from >= count)
+        return;
+    curve.xs.resize(count);
+    curve.ys.resize(count);
+    if (from == 0) {
+        curve.offsetHour = StoredRows::noTime;
+        curve.function = rows.functionIndex(0);
+        curve.unit = rows.unitIndex(0);
+        curve.code = functionCode(rows.function(0), rows.unit(0));
+    }
+    const qint64 originKey = rows.time(0);
+    for (int row = from; row < count; ++row) {
+        const qint64 key = rows.time(row);
+        // The offset from clock time to seconds since the epoch, kept for
+        // one clock hour: converting every row's local time costs a
+        // time-zone lookup.
+        if (key != StoredRows::noTime && key / SecondsPerHour != curve.offsetHour) {
+            curve.offsetHour = key / SecondsPerHour;
+            curve.offset = StoredRows::localTime(key).toMSecsSinceEpoch() / 1000 - key;
         }
-        // Rows come in runs of one function and unit: look the code up
-        // only when they change.
-        if (xs.isEmpty() || row.function != lastFunction || row.unit != lastUnit) {
-            lastFunction = row.function;
-            lastUnit = row.unit;
-            lastCode = functionCode(row.function, row.unit);
-        }
-        if (xs.isEmpty()) {
-            originKey = key;
-            originSeconds = key + offset;
-            firstCode = lastCode;
-            firstRange = row.range;
+        if (row == 0)
+            curve.originSeconds = key + curve.offset;
+        // Rows come in runs of one function and unit: look the code up only
+        // when they change.
+        if (rows.functionIndex(row) != curve.function || rows.unitIndex(row) != curve.unit) {
+            curve.function = rows.functionIndex(row);
+            curve.unit = rows.unitIndex(row);
+            curve.code = functionCode(rows.function(row), rows.unit(row));
         }
         // Whole seconds from the origin, negative for earlier rows.
-        xs.append(originKey != HistoryTableModel::noTime && key != HistoryTableModel::noTime
-                ? double(key + offset - originSeconds)
-                : 0.0);
-        ys.append(plotValue(lastCode, row.range, row.value));
-        rows.append(key, row.value, row.unit, row.function);
+        curve.xs[row] = originKey != StoredRows::noTime && key != StoredRows::noTime
+            ? double(key + curve.offset - curve.originSeconds)
+            : 0.0;
+        curve.ys[row] = plotValue(curve.code, rows.range(row), rows.valueUtf8(row));
+    }
+}
 
-        // Being modal, the progress dialog processes pending events itself.
-        if (xs.size() % ProgressStep == 0)
-            progress.setValue(qMin(xs.size(), total));
-    };
-    if (!readPostgresResult(query, columns, take))
-        readQuery(query, columns, take);
-
-    baseTime = originKey == HistoryTableModel::noTime ? QDateTime() : localTime(originKey);
+void HistoryData::showRows(StoredRows rows, Curve curve)
+{
+    if (rows.isEmpty())
+        return;
+    const qint64 originKey = rows.time(0);
+    baseTime = StoredRows::localTime(originKey);
     wave->setTimeOrigin(baseTime);
-    applyYRange(firstCode, firstRange);
+    applyYRange(functionCode(rows.function(0), rows.unit(0)), rows.range(0));
     // A pan or zoom of an earlier result must not hide this one.
     wave->setAxisAutoScale(QwtPlot::xBottom);
     tableModel->setRows(std::move(rows));
     // Readings hours apart belong to different sessions: no line between.
-    QVector<int> pieceStarts = GapCurve::gapStarts(xs);
-    wave->setPoints(std::move(xs), std::move(ys), std::move(pieceStarts));
+    QVector<int> pieceStarts = GapCurve::gapStarts(curve.xs);
+    wave->setPoints(std::move(curve.xs), std::move(curve.ys), std::move(pieceStarts));
     table->scrollToBottom();
+}
+
+bool HistoryData::queryRange(
+    const Database::Settings &settings, const QDateTime &start, const QDateTime &stop)
+{
+    if (!reader->start(settings, start, stop))
+        return false;
+    readProgress = workProgress(tr("Waiting for the database server..."), 0, tr("Cancel")).release();
+    connect(readProgress, &QProgressDialog::canceled, reader, &RangeReader::cancel);
+    // At once: the server may work a while before the first row.
+    readProgress->show();
+    return true;
+}
+
+bool HistoryData::isQuerying() const
+{
+    return reader->isRunning();
+}
+
+void HistoryData::showReadProgress(int rows)
+{
+    if (readProgress && rows > 0)
+        readProgress->setLabelText(tr("Reading the stored readings: %1").arg(QLocale().toString(rows)));
+}
+
+void HistoryData::finishQuery()
+{
+    delete readProgress;
+    readProgress = nullptr;
+    Curve curve = std::exchange(readCurve, Curve());
+    switch (reader->state()) {
+    case RangeReader::State::Finished:
+        showRows(reader->takeRows(), std::move(curve));
+        show();
+        break;
+    case RangeReader::State::Failed:
+        showFailure(Work::Query, reader->errorString());
+        break;
+    default:
+        // Cancelled: the window stays as it was.
+        break;
+    }
+    emit signal_queryFinished();
+}
+
+std::unique_ptr<QProgressDialog> HistoryData::workProgress(
+    const QString &label, int maximum, const QString &cancelText)
+{
+    // Over the window when it is shown, else over the main window. A
+    // maximum of 0 shows a busy bar; without a cancel text, no button.
+    auto progress = std::make_unique<QProgressDialog>(
+        label, cancelText, 0, maximum, isVisible() ? this : parentWidget());
+    progress->setWindowModality(Qt::ApplicationModal);
+    // Work done within half a second shows no dialog.
+    progress->setMinimumDuration(500);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setValue(0);
+    return progress;
+}
+
+void HistoryData::showFailure(Work work, const QString &detail)
+{
+    switch (work) {
+    case Work::Query:
+        QMessageBox::warning(this, tr("History record query"),
+            tr("The stored readings could not be read: %1").arg(detail), QMessageBox::Ok);
+        break;
+    case Work::TextOpen:
+        QMessageBox::warning(this, tr("Read File"), tr("Cannot open file") + detail, QMessageBox::Ok);
+        break;
+    case Work::TextWrite:
+        QMessageBox::warning(this, tr("Error"), detail, QMessageBox::Ok);
+        break;
+    case Work::Workbook:
+        QMessageBox::about(this, tr("Error"), detail);
+        break;
+    case Work::NoPrinter:
+        QMessageBox::warning(this, tr("Print"),
+            tr("No default printer is set. The table was saved in %1.").arg(detail), QMessageBox::Ok);
+        break;
+    case Work::Print:
+        QMessageBox::warning(
+            this, tr("Print"), tr("The table could not be printed: %1").arg(detail), QMessageBox::Ok);
+        break;
+    }
 }
 
 void HistoryData::slot_excel()
@@ -437,17 +376,24 @@ bool HistoryData::exportText()
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), tr("Txt(*.txt)"));
     if (name.isEmpty())
         return false;
+    const int rows = table->model()->rowCount();
+    std::unique_ptr<QProgressDialog> progress = workProgress(
+        tr("Writing %1...").arg(QDir::toNativeSeparators(name)), rows, tr("Cancel"));
     TextExport exporter(table->model());
+    exporter.setProgress([&progress](int written, int) {
+        progress->setValue(written);
+        return !progress->wasCanceled();
+    });
     if (!exporter.write(name)) {
         if (exporter.failure() == TextExport::Failure::Open)
-            QMessageBox::warning(this, tr("Read File"), tr("Cannot open file") + name, QMessageBox::Ok);
-        else
-            QMessageBox::warning(this, tr("Error"),
+            showFailure(Work::TextOpen, name);
+        else if (exporter.failure() == TextExport::Failure::Write)
+            showFailure(Work::TextWrite,
                 tr("The file %1 could not be written: %2")
-                    .arg(QDir::toNativeSeparators(name), exporter.errorString()),
-                QMessageBox::Ok);
+                    .arg(QDir::toNativeSeparators(name), exporter.errorString()));
         return false;
     }
+    progress.reset();
     tellUser(QMessageBox::Warning, tr("Prompt"), tr("Save successed"));
     return true;
 }
@@ -474,7 +420,7 @@ bool HistoryData::exportExcel(const QString &title)
         }
     }
     if (!writeWorkbook(name, title)) {
-        QMessageBox::about(this, tr("Error"), exportError);
+        showFailure(Work::Workbook, exportError);
         return false;
     }
     QMessageBox question(QMessageBox::Question, tr("completed"),
@@ -488,19 +434,11 @@ bool HistoryData::exportExcel(const QString &title)
 
 bool HistoryData::writeWorkbook(const QString &path, const QString &title)
 {
-    const int rows = table->model()->rowCount();
-    // Shows itself only when writing takes longer than half a second; the
-    // last step is the packing of the file after the rows.
-    QProgressDialog progress(tr("Writing %1...").arg(QDir::toNativeSeparators(path)), QString(), 0,
-        rows + 1, isVisible() ? this : parentWidget());
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setValue(0);
-
+    // The last step is the packing of the file after the rows.
+    const std::unique_ptr<QProgressDialog> progress = workProgress(
+        tr("Writing %1...").arg(QDir::toNativeSeparators(path)), table->model()->rowCount() + 1, QString());
     XlsxWorkbook workbook(table->model(), columnWidths(table));
-    workbook.setProgress([&progress](int written, int) { progress.setValue(written); });
+    workbook.setProgress([&progress](int written, int) { progress->setValue(written); });
     if (!workbook.write(QDir::toNativeSeparators(path), title)) {
         exportError = workbook.errorString();
         return false;
@@ -525,13 +463,11 @@ bool HistoryData::printTable()
     const QString title = tr("Data Record");
     const QString path = printWorkbookPath();
     if (!writeWorkbook(path, title)) {
-        QMessageBox::about(this, tr("Error"), exportError);
+        showFailure(Work::Workbook, exportError);
         return false;
     }
     if (TablePrinter::defaultPrinterName().isEmpty()) {
-        QMessageBox::warning(this, tr("Print"),
-            tr("No default printer is set. The table was saved in %1.").arg(QDir::toNativeSeparators(path)),
-            QMessageBox::Ok);
+        showFailure(Work::NoPrinter, QDir::toNativeSeparators(path));
         return false;
     }
     // The print system takes pages, not workbooks: the same table is laid
@@ -545,6 +481,9 @@ bool HistoryData::printTable()
         exportError = pages->errorString();
     } else {
         pages->close();
+        const std::unique_ptr<QProgressDialog> progress
+            = workProgress(tr("Laying out the pages..."), table->model()->rowCount(), QString());
+        printer.setProgress([&progress](int laidOut, int) { progress->setValue(laidOut); });
         if (!printer.writePdf(pages->fileName(), title, TablePrinter::defaultPrinterPageLayout()))
             exportError = printer.errorString();
         else
@@ -552,8 +491,7 @@ bool HistoryData::printTable()
     }
     if (!lp) {
         delete pages;
-        QMessageBox::warning(this, tr("Print"), tr("The table could not be printed: %1").arg(exportError),
-            QMessageBox::Ok);
+        showFailure(Work::Print, exportError);
         return false;
     }
     pages->setParent(lp);
@@ -579,8 +517,7 @@ void HistoryData::finishPrint(QProcess *lp, bool answered, const QString &printe
     if (printed)
         tellUser(QMessageBox::Question, tr("completed"), tr("Print successed"));
     else
-        QMessageBox::warning(this, tr("Print"), tr("The table could not be printed: %1").arg(exportError),
-            QMessageBox::Ok);
+        showFailure(Work::Print, exportError);
     emit signal_printed(printed);
 }
 

@@ -1,6 +1,8 @@
 #ifndef HISTORYDATA_H
 #define HISTORYDATA_H
 
+#include "store/Database.h"
+
 #include <QDateTime>
 #include <QDialog>
 #include <QHash>
@@ -8,14 +10,19 @@
 #include <QString>
 #include <QVector>
 
+#include <memory>
+
 class HistoryTableModel;
 class QHBoxLayout;
 class QProcess;
+class QProgressDialog;
 class QPushButton;
 class QSplitter;
 class QSqlQueryModel;
 class QTableView;
 class QVBoxLayout;
+class RangeReader;
+class StoredRows;
 class Wave;
 
 // The stored readings of a time range: a table of the rows beside a plot of
@@ -30,6 +37,15 @@ public:
     // Shows every row of the model in the table and the plot; a null model
     // or one without rows leaves both as they are.
     void setModel(QSqlQueryModel *model);
+    // Reads the stored rows between start and stop, both included, on a
+    // connection of its own while the window keeps working: a progress
+    // dialog shows at once, and its Cancel stops the query on the server
+    // and leaves the window as it was. Read, the rows are shown as by
+    // setModel() and the window shows itself; a failure is told in a box.
+    // signal_queryFinished() follows in every case. False when a read is
+    // already running.
+    bool queryRange(const Database::Settings &settings, const QDateTime &start, const QDateTime &stop);
+    bool isQuerying() const;
 
     // Function code of a stored row: "TEMP" by its unit, any other
     // function by name, unknown ones as 0.
@@ -57,6 +73,7 @@ public:
 
 signals:
     void signal_printed(bool accepted);
+    void signal_queryFinished();
 
 public slots:
     void slot_excel();
@@ -64,8 +81,33 @@ public slots:
     void slot_print();
 
 private:
+    // Long work whose failure the user is told of, each in its own box.
+    enum class Work { Query, TextOpen, TextWrite, Workbook, NoPrinter, Print };
+
+    // The plot's points of rows, made as the rows come in.
+    struct Curve
+    {
+        QVector<double> xs;
+        QVector<double> ys;
+        qint64 originSeconds = 0;
+        qint64 offsetHour = 0;
+        qint64 offset = 0;
+        quint32 function = 0;
+        quint32 unit = 0;
+        int code = 0;
+    };
+
+    // Adds the points of rows from row from on; from 0 starts afresh. Safe
+    // in another thread: it reads only the fixed tables.
+    void extendCurve(Curve &curve, const StoredRows &rows, int from) const;
+    void showRows(StoredRows rows, Curve curve);
+    void showReadProgress(int rows);
+    void finishQuery();
+    std::unique_ptr<QProgressDialog> workProgress(
+        const QString &label, int maximum, const QString &cancelText);
+    void showFailure(Work work, const QString &detail);
     void finishPrint(QProcess *lp, bool answered, const QString &printerName);
-    double plotValue(int code, int range, const QString &valueText) const;
+    double plotValue(int code, int range, const QByteArray &valueText) const;
     void applyYRange(int code, int range);
 
     QTableView *table;
@@ -85,6 +127,9 @@ private:
     HistoryTableModel *tableModel;
     QString exportError;  // why the last writeWorkbook() or printFile() failed
     int printTimeoutMs;
+    RangeReader *reader;
+    QProgressDialog *readProgress = nullptr;
+    Curve readCurve;  // the reader's thread's while it runs
 };
 
 #endif

@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 #include <numeric>
+#include <utility>
 
 namespace {
 // Sizes in points, as the workbook's rows and fonts are given.
@@ -46,6 +47,11 @@ QPageLayout TablePrinter::defaultPrinterPageLayout()
 QString TablePrinter::defaultPrinterName()
 {
     return QPrinterInfo::defaultPrinterName();
+}
+
+void TablePrinter::setProgress(Progress progress)
+{
+    this->progress = std::move(progress);
 }
 
 bool TablePrinter::render(QPrinter *printer, const QString &title)
@@ -110,6 +116,8 @@ bool TablePrinter::render(QPrinter *printer, const QString &title)
             drawRow(y, row++);
             y += rowHeight;
         }
+        if (progress)
+            progress(row, rows);
         if (row >= rows)
             break;
         if (row == firstRow) {

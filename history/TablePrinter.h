@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class QAbstractItemModel;
 class QObject;
 class QPrinter;
@@ -21,8 +23,13 @@ class TablePrinter
 {
     Q_DECLARE_TR_FUNCTIONS(TablePrinter)
 public:
+    // rowsLaidOut of rowCount table rows; called once per page.
+    using Progress = std::function<void(int rowsLaidOut, int rowCount)>;
+
     // columnWidths: the table's column widths in pixels, one per column.
     TablePrinter(const QAbstractItemModel *model, const QVector<int> &columnWidths);
+
+    void setProgress(Progress progress);
 
     // Paints all pages on an already set-up printer.
     bool render(QPrinter *printer, const QString &title);
@@ -52,6 +59,7 @@ private:
 
     const QAbstractItemModel *model;
     QVector<int> columnWidths;
+    Progress progress;
     QString lastError;
 };
 

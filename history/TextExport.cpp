@@ -3,12 +3,21 @@
 #include <QAbstractItemModel>
 #include <QFile>
 #include <QFileInfo>
+#include <QDir>
 #include <QSaveFile>
+#include <QTemporaryFile>
 #include <QTextStream>
+
+#include <utility>
 
 TextExport::TextExport(const QAbstractItemModel *model)
     : model(model)
 {
+}
+
+void TextExport::setProgress(Progress progress)
+{
+    this->progress = std::move(progress);
 }
 
 QString TextExport::headerLine() const
@@ -32,7 +41,7 @@ bool TextExport::write(const QString &path)
         if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
             return fail(Failure::Open, file.errorString());
         if (!writeTo(&file) || !file.flush())
-            return fail(Failure::Write, file.errorString());
+            return failWrite(file.errorString());
         file.close();
         if (file.error() != QFileDevice::NoError)
             return fail(Failure::Write, file.errorString());
@@ -40,15 +49,17 @@ bool TextExport::write(const QString &path)
     }
 
     QSaveFile file(path);
-    // In a folder the user may not write to, a writable file is still
-    // written, in place.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        // In a folder the user may not write to, a writable file is still
+        // written, in place.
+        if (target.isFile())
+            return writeInPlace(path);
         return fail(Failure::Open, file.errorString());
+    }
     if (!writeTo(&file)) {
         const QString error = file.errorString();
         file.cancelWriting();
-        return fail(Failure::Write, error);
+        return failWrite(error);
     }
     if (!file.commit())
         return fail(Failure::Write, file.errorString());
@@ -63,6 +74,8 @@ bool TextExport::writeTo(QIODevice *device)
     const int rows = model ? model->rowCount() : 0;
     const int columns = model ? model->columnCount() : 0;
     for (int row = 0; row < rows && out.status() == QTextStream::Ok; ++row) {
+        if (progress && row % progressStep == 0 && !progress(row, rows))
+            return fail(Failure::Cancelled, tr("The export was cancelled."));
         out << row + 1;
         for (int column = 0; column < columns; ++column)
             out << tab << model->index(row, column).data(Qt::DisplayRole).toString();
@@ -72,11 +85,40 @@ bool TextExport::writeTo(QIODevice *device)
     return out.status() == QTextStream::Ok;
 }
 
+// The whole text goes to a temporary file first, so a cancel or a failure
+// before the copy leaves the file as it was.
+bool TextExport::writeInPlace(const QString &path)
+{
+    QTemporaryFile copy(QDir::temp().filePath(QStringLiteral("quorvane-export-XXXXXX.txt")));
+    if (!copy.open())
+        return fail(Failure::Open, copy.errorString());
+    if (!writeTo(&copy) || !copy.flush())
+        return failWrite(copy.errorString());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(Failure::Open, file.errorString());
+    copy.seek(0);
+    while (!copy.atEnd()) {
+        if (file.write(copy.read(1 << 20)) < 0)
+            return fail(Failure::Write, file.errorString());
+    }
+    if (!file.flush())
+        return fail(Failure::Write, file.errorString());
+    file.close();
+    return file.error() == QFileDevice::NoError || fail(Failure::Write, file.errorString());
+}
+
 bool TextExport::fail(Failure failure, const QString &text)
 {
     lastFailure = failure;
     lastError = text;
     return false;
+}
+
+// A write that stopped because of a cancel stays Cancelled.
+bool TextExport::failWrite(const QString &text)
+{
+    return lastFailure == Failure::Cancelled ? false : fail(Failure::Write, text);
 }
 
 TextExport::Failure TextExport::failure() const

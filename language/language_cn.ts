@@ -4,7 +4,7 @@
 <context>
     <name>About</name>
     <message>
-        <location filename="../app/About.cpp" line="+11"/>
+        <location filename="../app/About.cpp" line="+12"/>
         <source>About</source>
         <translation>关于</translation>
     </message>
@@ -55,7 +55,7 @@
 <context>
     <name>Communication</name>
     <message>
-        <location filename="../meter/Communication.cpp" line="+141"/>
+        <location filename="../meter/Communication.cpp" line="+74"/>
         <source>the line setting %1 baud, 8N1 was refused (%2)</source>
         <translation>线路设置 %1 波特、8N1 被拒绝（%2）</translation>
     </message>
@@ -121,7 +121,7 @@
         <translation>搜索</translation>
     </message>
     <message>
-        <location line="+30"/>
+        <location line="+31"/>
         <source>The help pages are not installed in %1.</source>
         <translation>帮助页面未安装在 %1 中。</translation>
     </message>
@@ -129,13 +129,13 @@
 <context>
     <name>HistoryData</name>
     <message>
-        <location filename="../history/HistoryData.cpp" line="+152"/>
-        <location line="+325"/>
+        <location filename="../history/HistoryData.cpp" line="+57"/>
+        <location line="+371"/>
         <source>OK</source>
         <translation>确定</translation>
     </message>
     <message>
-        <location line="-302"/>
+        <location line="-345"/>
         <source>history viewing</source>
         <translation>历史数据查看</translation>
     </message>
@@ -160,7 +160,7 @@
         <translation>功能</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+12"/>
         <source>Out excel</source>
         <translation>导出 Excel</translation>
     </message>
@@ -171,37 +171,56 @@
     </message>
     <message>
         <location line="+1"/>
-        <location line="+337"/>
-        <location line="+23"/>
-        <location line="+27"/>
+        <location line="+246"/>
+        <location line="+5"/>
         <source>Print</source>
         <translation>打印</translation>
     </message>
     <message>
-        <location line="-233"/>
+        <location line="-147"/>
         <source>Loading the stored readings...</source>
         <translation>正在加载已存储的读数……</translation>
     </message>
     <message>
         <location line="+71"/>
-        <location line="+105"/>
+        <source>Waiting for the database server...</source>
+        <translation>正在等待数据库服务器……</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Reading the stored readings: %1</source>
+        <translation>正在读取已存储的读数：%1</translation>
+    </message>
+    <message>
+        <location line="+43"/>
+        <source>History record query</source>
+        <translation>历史记录查询</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The stored readings could not be read: %1</source>
+        <translation>无法读取已存储的读数：%1</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <location line="+104"/>
         <source>Data Record</source>
         <translation>数据记录</translation>
     </message>
     <message>
-        <location line="-89"/>
-        <location line="+21"/>
+        <location line="-88"/>
+        <location line="+28"/>
         <location line="+9"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location line="-29"/>
+        <location line="-36"/>
         <source>Txt(*.txt)</source>
         <translation>文本文件(*.txt)</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="-38"/>
         <source>Read File</source>
         <translation>读取文件</translation>
     </message>
@@ -211,14 +230,13 @@
         <translation>无法打开文件</translation>
     </message>
     <message>
-        <location line="+2"/>
-        <location line="+32"/>
-        <location line="+51"/>
+        <location line="+3"/>
+        <location line="+3"/>
         <source>Error</source>
         <translation>错误</translation>
     </message>
     <message>
-        <location line="-82"/>
+        <location line="+48"/>
         <source>The file %1 could not be written: %2</source>
         <translation>无法写入文件 %1：%2</translation>
     </message>
@@ -256,38 +274,45 @@ Do you want to replace it?</source>
     </message>
     <message>
         <location line="+10"/>
-        <location line="+100"/>
+        <location line="+92"/>
         <source>completed</source>
         <translation>完成</translation>
     </message>
     <message>
-        <location line="-99"/>
+        <location line="-91"/>
         <source>The file has been exported, is it open now?</source>
         <translation>文件已导出，是否现在打开？</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-151"/>
+        <location line="+105"/>
+        <location line="+48"/>
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="-48"/>
+        <location line="+58"/>
         <source>Writing %1...</source>
         <translation>正在写入 %1……</translation>
     </message>
     <message>
-        <location line="+39"/>
+        <location line="-91"/>
         <source>No default printer is set. The table was saved in %1.</source>
         <translation>未设置默认打印机。表格已保存到 %1。</translation>
     </message>
     <message>
-        <location line="+22"/>
-        <location line="+27"/>
+        <location line="+4"/>
         <source>The table could not be printed: %1</source>
         <translation>无法打印表格：%1</translation>
     </message>
     <message>
-        <location line="-4"/>
+        <location line="+133"/>
+        <source>Laying out the pages...</source>
+        <translation>正在排版页面……</translation>
+    </message>
+    <message>
+        <location line="+31"/>
         <source>The print system did not answer within a minute.</source>
         <translation>打印系统在一分钟内没有响应。</translation>
     </message>
@@ -297,7 +322,7 @@ Do you want to replace it?</source>
         <translation>打印成功</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+15"/>
         <source>No default printer is set.</source>
         <translation>未设置默认打印机。</translation>
     </message>
@@ -346,12 +371,12 @@ Do you want to replace it?</source>
     </message>
     <message>
         <location line="+1"/>
-        <location line="+178"/>
+        <location line="+177"/>
         <source>History record query</source>
         <translation>历史记录查询</translation>
     </message>
     <message>
-        <location line="-177"/>
+        <location line="-176"/>
         <source>Help</source>
         <translation>帮助</translation>
     </message>
@@ -388,12 +413,12 @@ Do you want to replace it?</source>
         <translation>已连接</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+13"/>
         <source>The database cannot be reached, so no stored readings can be shown.</source>
         <translation>无法连接数据库，因此无法显示已存储的读数。</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+29"/>
         <source>Readings not stored: database unreachable</source>
         <translation>读数未存储：无法连接数据库</translation>
     </message>
@@ -401,7 +426,7 @@ Do you want to replace it?</source>
 <context>
     <name>MaxMin</name>
     <message>
-        <location filename="../display/MaxMin.cpp" line="+33"/>
+        <location filename="../display/MaxMin.cpp" line="+36"/>
         <source>Max:</source>
         <translation>最大值：</translation>
     </message>
@@ -455,14 +480,37 @@ Do you want to replace it?</source>
     </message>
 </context>
 <context>
+    <name>RangeReader</name>
+    <message>
+        <location filename="../store/RangeReader.cpp" line="+216"/>
+        <source>Out of memory.</source>
+        <translation>内存不足。</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>The database server did not answer.</source>
+        <translation>数据库服务器没有响应。</translation>
+    </message>
+    <message>
+        <location line="+61"/>
+        <source>The server sent a row that could not be read.</source>
+        <translation>服务器发送了一行无法读取的数据。</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>The range holds more than %1 rows; choose a shorter one.</source>
+        <translation>该时间范围内的记录超过 %1 行，请选择较短的范围。</translation>
+    </message>
+</context>
+<context>
     <name>TablePrinter</name>
     <message>
-        <location filename="../history/TablePrinter.cpp" line="+56"/>
+        <location filename="../history/TablePrinter.cpp" line="+62"/>
         <source>The printer cannot be used.</source>
         <translation>无法使用该打印机。</translation>
     </message>
     <message>
-        <location line="+61"/>
+        <location line="+63"/>
         <source>The page is too small for one table row.</source>
         <translation>页面太小，放不下一行表格。</translation>
     </message>
@@ -495,7 +543,7 @@ Do you want to replace it?</source>
 <context>
     <name>TextExport</name>
     <message>
-        <location filename="../history/TextExport.cpp" line="+17"/>
+        <location filename="../history/TextExport.cpp" line="+26"/>
         <source>Num</source>
         <translation>序号</translation>
     </message>
@@ -519,16 +567,21 @@ Do you want to replace it?</source>
         <source>Func</source>
         <translation>功能</translation>
     </message>
+    <message>
+        <location line="+52"/>
+        <source>The export was cancelled.</source>
+        <translation>导出已取消。</translation>
+    </message>
 </context>
 <context>
     <name>Wave</name>
     <message>
-        <location filename="../plot/Wave.cpp" line="+41"/>
+        <location filename="../plot/Wave.cpp" line="+45"/>
         <source>Time</source>
         <translation>时间</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+5"/>
         <source>Value</source>
         <translation>数值</translation>
     </message>

@@ -4,7 +4,7 @@
 <context>
     <name>About</name>
     <message>
-        <location filename="../app/About.cpp" line="+11"/>
+        <location filename="../app/About.cpp" line="+12"/>
         <source>About</source>
         <translation>About</translation>
     </message>
@@ -55,7 +55,7 @@
 <context>
     <name>Communication</name>
     <message>
-        <location filename="../meter/Communication.cpp" line="+141"/>
+        <location filename="../meter/Communication.cpp" line="+74"/>
         <source>the line setting %1 baud, 8N1 was refused (%2)</source>
         <translation>the line setting %1 baud, 8N1 was refused (%2)</translation>
     </message>
@@ -121,7 +121,7 @@
         <translation>Search</translation>
     </message>
     <message>
-        <location line="+30"/>
+        <location line="+31"/>
         <source>The help pages are not installed in %1.</source>
         <translation>The help pages are not installed in %1.</translation>
     </message>
@@ -129,13 +129,13 @@
 <context>
     <name>HistoryData</name>
     <message>
-        <location filename="../history/HistoryData.cpp" line="+152"/>
-        <location line="+325"/>
+        <location filename="../history/HistoryData.cpp" line="+57"/>
+        <location line="+371"/>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
-        <location line="-302"/>
+        <location line="-345"/>
         <source>history viewing</source>
         <translation>history viewing</translation>
     </message>
@@ -160,7 +160,7 @@
         <translation>Func</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+12"/>
         <source>Out excel</source>
         <translation>Out excel</translation>
     </message>
@@ -171,37 +171,56 @@
     </message>
     <message>
         <location line="+1"/>
-        <location line="+337"/>
-        <location line="+23"/>
-        <location line="+27"/>
+        <location line="+246"/>
+        <location line="+5"/>
         <source>Print</source>
         <translation>Print</translation>
     </message>
     <message>
-        <location line="-233"/>
+        <location line="-147"/>
         <source>Loading the stored readings...</source>
         <translation>Loading the stored readings...</translation>
     </message>
     <message>
         <location line="+71"/>
-        <location line="+105"/>
+        <source>Waiting for the database server...</source>
+        <translation>Waiting for the database server...</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Reading the stored readings: %1</source>
+        <translation>Reading the stored readings: %1</translation>
+    </message>
+    <message>
+        <location line="+43"/>
+        <source>History record query</source>
+        <translation>History record query</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The stored readings could not be read: %1</source>
+        <translation>The stored readings could not be read: %1</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <location line="+104"/>
         <source>Data Record</source>
         <translation>Data Record</translation>
     </message>
     <message>
-        <location line="-89"/>
-        <location line="+21"/>
+        <location line="-88"/>
+        <location line="+28"/>
         <location line="+9"/>
         <source>Save</source>
         <translation>Save</translation>
     </message>
     <message>
-        <location line="-29"/>
+        <location line="-36"/>
         <source>Txt(*.txt)</source>
         <translation>Txt(*.txt)</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="-38"/>
         <source>Read File</source>
         <translation>Read File</translation>
     </message>
@@ -211,14 +230,13 @@
         <translation>Cannot open file</translation>
     </message>
     <message>
-        <location line="+2"/>
-        <location line="+32"/>
-        <location line="+51"/>
+        <location line="+3"/>
+        <location line="+3"/>
         <source>Error</source>
         <translation>Error</translation>
     </message>
     <message>
-        <location line="-82"/>
+        <location line="+48"/>
         <source>The file %1 could not be written: %2</source>
         <translation>The file %1 could not be written: %2</translation>
     </message>
@@ -256,38 +274,45 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <location line="+10"/>
-        <location line="+100"/>
+        <location line="+92"/>
         <source>completed</source>
         <translation>completed</translation>
     </message>
     <message>
-        <location line="-99"/>
+        <location line="-91"/>
         <source>The file has been exported, is it open now?</source>
         <translation>The file has been exported, is it open now?</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-151"/>
+        <location line="+105"/>
+        <location line="+48"/>
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="-48"/>
+        <location line="+58"/>
         <source>Writing %1...</source>
         <translation>Writing %1...</translation>
     </message>
     <message>
-        <location line="+39"/>
+        <location line="-91"/>
         <source>No default printer is set. The table was saved in %1.</source>
         <translation>No default printer is set. The table was saved in %1.</translation>
     </message>
     <message>
-        <location line="+22"/>
-        <location line="+27"/>
+        <location line="+4"/>
         <source>The table could not be printed: %1</source>
         <translation>The table could not be printed: %1</translation>
     </message>
     <message>
-        <location line="-4"/>
+        <location line="+133"/>
+        <source>Laying out the pages...</source>
+        <translation>Laying out the pages...</translation>
+    </message>
+    <message>
+        <location line="+31"/>
         <source>The print system did not answer within a minute.</source>
         <translation>The print system did not answer within a minute.</translation>
     </message>
@@ -297,7 +322,7 @@ Do you want to replace it?</translation>
         <translation>Print successed</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+15"/>
         <source>No default printer is set.</source>
         <translation>No default printer is set.</translation>
     </message>
@@ -346,12 +371,12 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <location line="+1"/>
-        <location line="+178"/>
+        <location line="+177"/>
         <source>History record query</source>
         <translation>History record query</translation>
     </message>
     <message>
-        <location line="-177"/>
+        <location line="-176"/>
         <source>Help</source>
         <translation>Help</translation>
     </message>
@@ -388,12 +413,12 @@ Do you want to replace it?</translation>
         <translation>Connected</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+13"/>
         <source>The database cannot be reached, so no stored readings can be shown.</source>
         <translation>The database cannot be reached, so no stored readings can be shown.</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+29"/>
         <source>Readings not stored: database unreachable</source>
         <translation>Readings not stored: database unreachable</translation>
     </message>
@@ -401,7 +426,7 @@ Do you want to replace it?</translation>
 <context>
     <name>MaxMin</name>
     <message>
-        <location filename="../display/MaxMin.cpp" line="+33"/>
+        <location filename="../display/MaxMin.cpp" line="+36"/>
         <source>Max:</source>
         <translation>Max:</translation>
     </message>
@@ -455,14 +480,37 @@ Do you want to replace it?</translation>
     </message>
 </context>
 <context>
+    <name>RangeReader</name>
+    <message>
+        <location filename="../store/RangeReader.cpp" line="+216"/>
+        <source>Out of memory.</source>
+        <translation>Out of memory.</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>The database server did not answer.</source>
+        <translation>The database server did not answer.</translation>
+    </message>
+    <message>
+        <location line="+61"/>
+        <source>The server sent a row that could not be read.</source>
+        <translation>The server sent a row that could not be read.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>The range holds more than %1 rows; choose a shorter one.</source>
+        <translation>The range holds more than %1 rows; choose a shorter one.</translation>
+    </message>
+</context>
+<context>
     <name>TablePrinter</name>
     <message>
-        <location filename="../history/TablePrinter.cpp" line="+56"/>
+        <location filename="../history/TablePrinter.cpp" line="+62"/>
         <source>The printer cannot be used.</source>
         <translation>The printer cannot be used.</translation>
     </message>
     <message>
-        <location line="+61"/>
+        <location line="+63"/>
         <source>The page is too small for one table row.</source>
         <translation>The page is too small for one table row.</translation>
     </message>
@@ -495,7 +543,7 @@ Do you want to replace it?</translation>
 <context>
     <name>TextExport</name>
     <message>
-        <location filename="../history/TextExport.cpp" line="+17"/>
+        <location filename="../history/TextExport.cpp" line="+26"/>
         <source>Num</source>
         <translation>Num</translation>
     </message>
@@ -519,16 +567,21 @@ Do you want to replace it?</translation>
         <source>Func</source>
         <translation>Func</translation>
     </message>
+    <message>
+        <location line="+52"/>
+        <source>The export was cancelled.</source>
+        <translation>The export was cancelled.</translation>
+    </message>
 </context>
 <context>
     <name>Wave</name>
     <message>
-        <location filename="../plot/Wave.cpp" line="+41"/>
+        <location filename="../plot/Wave.cpp" line="+45"/>
         <source>Time</source>
         <translation>Time</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+5"/>
         <source>Value</source>
         <translation>Value</translation>
     </message>

@@ -1,5 +1,6 @@
 #include "meter/Communication.h"
 
+#include "meter/FunctionTable.h"
 #include "meter/Reading.h"
 
 #include <QFile>
@@ -45,77 +46,14 @@ Communication::Communication(QObject *parent)
     connect(watchdog, &QTimer::timeout, this, &Communication::signal_timer);
 }
 
+// The decoder keeps its own copy of the meter's table.
 void Communication::buildTables()
 {
-    const QString ohm = QStringLiteral("\u03A9");
-    functionNames = {
-        QStringLiteral("DCmV"), QStringLiteral("ACmV"), QStringLiteral("DCV"), QStringLiteral("ACV"),
-        QStringLiteral("OHM"), QStringLiteral("DIODE"), QStringLiteral("BEEP"), QStringLiteral("CAP"),
-        QStringLiteral("FREQ"), QStringLiteral("DUTY"), QStringLiteral("TEMP"), QStringLiteral("TEMP"),
-        QStringLiteral("DCuA"), QStringLiteral("ACuA"), QStringLiteral("DCmA"), QStringLiteral("ACmA"),
-        QStringLiteral("DCA"), QStringLiteral("ACA"),
-    };
-    const QString mV = QStringLiteral("mV"), V = QStringLiteral("V"), nF = QStringLiteral("nF"),
-                  uF = QStringLiteral("uF"), mF = QStringLiteral("mF"), Hz = QStringLiteral("Hz"),
-                  kHz = QStringLiteral("kHz"), MHz = QStringLiteral("MHz"), uA = QStringLiteral("uA"),
-                  mA = QStringLiteral("mA"), A = QStringLiteral("A");
-    unitTable = {
-        {mV},
-        {mV},
-        {V, V, V, V},
-        {V, V, V, V},
-        {ohm, QStringLiteral("k") + ohm, QStringLiteral("k") + ohm, QStringLiteral("k") + ohm,
-         QStringLiteral("M") + ohm, QStringLiteral("M") + ohm, QStringLiteral("M") + ohm},
-        {V},
-        {ohm},
-        {nF, nF, uF, uF, uF, mF, mF, mF},
-        {Hz, Hz, QString(), kHz, kHz, MHz, MHz, MHz},
-        {QStringLiteral("%")},
-        {QStringLiteral("\u2103")},
-        {QStringLiteral("\u2109")},
-        {uA, uA},
-        {uA, uA},
-        {mA, mA},
-        {mA, mA},
-        {A},
-        {A},
-    };
-    decimalTable = {
-        {2}, {2}, {4, 3, 2, 1}, {4, 3, 2, 1}, {2, 4, 3, 2, 4, 3, 2}, {4}, {2},
-        {3, 2, 4, 3, 2, 4, 3, 2}, {2, 1, 0, 3, 2, 4, 3, 2}, {1}, {1}, {1},
-        {2, 1}, {2, 1}, {3, 2}, {3, 2}, {3}, {3},
-    };
-    // The two temperature rows are indexed by sign (not negative, negative),
-    // not by range.
-    overloadTable = {
-        {230}, {230}, {2.3, 23, 230, 1100}, {2.3, 23, 230, 760}, {230, 2.3, 23, 230, 2.3, 23, 230},
-        {2.6}, {230}, {23, 230, 2.3, 23, 230, 2.3, 23, 230}, {23, 230, 0, 23, 230, 2.3, 23, 60},
-        {100}, {1100, 22}, {1850, 5}, {230, 2300}, {230, 2300}, {23, 230}, {23, 230}, {11}, {11},
-    };
-    using Limits = QPair<double, double>;
-    plotLimitTable = {
-        {Limits(240, -240)},
-        {Limits(240, -240)},
-        {Limits(2.4, -2.4), Limits(24, -24), Limits(240, -240), Limits(1110, -1110)},
-        {Limits(2.4, 0), Limits(24, 0), Limits(240, 0), Limits(770, 0)},
-        {Limits(240, 0), Limits(2.4, 0), Limits(24, 0), Limits(240, 0), Limits(2.4, 0), Limits(24, 0),
-         Limits(240, 0)},
-        {Limits(3.0, 0)},
-        {Limits(240, 0)},
-        {Limits(24, 0), Limits(240, 0), Limits(2.4, 0), Limits(24, 0), Limits(240, 0), Limits(2.4, 0),
-         Limits(24, 0), Limits(240, 0)},
-        {Limits(24, 0), Limits(240, 0), Limits(0, 0), Limits(24, 0), Limits(240, 0), Limits(2.4, 0),
-         Limits(24, 0), Limits(70, 0)},
-        {Limits(110, 0)},
-        {Limits(1110, -25)},
-        {Limits(1900, -10)},
-        {Limits(240, -240), Limits(2400, -2400)},
-        {Limits(240, 0), Limits(2400, 0)},
-        {Limits(24, -24), Limits(240, -240)},
-        {Limits(24, 0), Limits(240, 0)},
-        {Limits(12, -12)},
-        {Limits(12, 0)},
-    };
+    functionNames = FunctionTable::functionNames;
+    unitTable = FunctionTable::unitTable;
+    decimalTable = FunctionTable::decimalTable;
+    overloadTable = FunctionTable::overloadTable;
+    plotLimitTable = FunctionTable::plotLimitTable;
 }
 
 bool Communication::openPort(const QString &name, int baudRate)
@@ -305,7 +243,7 @@ bool Communication::selectFunction(uchar code, int rangeByte, bool alternate, bo
         index = 4;
         break;
     case 0x4:
-        index = alternate ? 11 : 10;
+        index = alternate ? FunctionTable::temperatureOther : FunctionTable::temperatureCelsius;
         break;
     case 0x5:
         index = 6;
@@ -353,7 +291,8 @@ void Communication::parseValue(const QByteArray &digits)
     const int decimals = reading.decimals;
     if (reading.overload) {
         reading.valueText = QString::fromLatin1(overloadTexts[decimals]);
-        const bool bySign = index == 10 || index == 11;
+        const bool bySign
+            = index == FunctionTable::temperatureCelsius || index == FunctionTable::temperatureOther;
         reading.value = overloadTable.at(index).at(bySign ? (reading.negative ? 1 : 0) : reading.range);
     } else {
         int count = 0;
@@ -363,7 +302,7 @@ void Communication::parseValue(const QByteArray &digits)
         static const double powersOfTen[] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
         double magnitude = count / powersOfTen[decimals];
         // The Fahrenheit row receives a Celsius count.
-        if (index == 11) {
+        if (index == FunctionTable::temperatureOther) {
             const double celsius = reading.negative ? -magnitude : magnitude;
             const double fahrenheit = celsius * 1.8 + 32.0;
             reading.negative = fahrenheit < 0;

@@ -23,9 +23,6 @@ const qint64 flushBudgetMs = 20;
 
 const char timeFormat[] = "yyyy-MM-dd hh:mm:ss";
 
-// PostgreSQL's error code for a column the table does not have.
-const char undefinedColumn[] = "42703";
-
 // The insert is prepared once per session with libpq itself and the five
 // texts travel as parameters, apart from the statement. Qt's own prepared
 // queries cannot be dropped after the session they belong to has died
@@ -55,6 +52,8 @@ bool commandSucceeded(PGresult *result)
     return ok;
 }
 }
+
+const char Database::undefinedColumn[] = "42703";
 
 Database::Database()
     : Database(defaultSettings())
@@ -97,6 +96,17 @@ Database::Settings Database::defaultSettings()
     return storedDefaults();
 }
 
+Database::Settings Database::settings() const
+{
+    Settings settings;
+    settings.host = connection.hostName();
+    settings.port = connection.port();
+    settings.databaseName = connection.databaseName();
+    settings.userName = connection.userName();
+    settings.password = connection.password();
+    return settings;
+}
+
 bool Database::open()
 {
     opened = connection.open();
@@ -113,6 +123,14 @@ bool Database::isOpen() const
     return opened;
 }
 
+QString Database::rangeSelect(const QDateTime &start, const QDateTime &stop, bool orderByKey)
+{
+    return QStringLiteral("select funcstr, datavaluestr, unitstr, frastr, create_time from invoice"
+                          " where create_time between '%1' and '%2' order by create_time%3")
+        .arg(start.toString(QLatin1String(timeFormat)), stop.toString(QLatin1String(timeFormat)),
+            orderByKey ? QStringLiteral(", id") : QString());
+}
+
 QSqlQueryModel *Database::query(const QDateTime &start, const QDateTime &stop)
 {
     if (!model)
@@ -126,12 +144,7 @@ QSqlQueryModel *Database::query(const QDateTime &start, const QDateTime &stop)
         flushPending();
     // Time order, then insertion order, so the history plot runs left to right.
     // A table made without our key column still answers, in time order only.
-    const auto statement = [&] {
-        return QStringLiteral("select funcstr, datavaluestr, unitstr, frastr, create_time from invoice"
-                              " where create_time between '%1' and '%2' order by create_time%3")
-            .arg(start.toString(QLatin1String(timeFormat)), stop.toString(QLatin1String(timeFormat)),
-                 orderByKey ? QStringLiteral(", id") : QString());
-    };
+    const auto statement = [&] { return rangeSelect(start, stop, orderByKey); };
     // A query on a closed connection would complain on the console.
     if (broken)
         return nullptr;

@@ -39,6 +39,14 @@ public:
 
     static void setDefaultSettings(const Settings &settings);
     static Settings defaultSettings();
+    // The settings this store connects with.
+    Settings settings() const;
+
+    // The select of every row between start and stop, both included, in time
+    // order, then in insertion order when the table has the key column.
+    static QString rangeSelect(const QDateTime &start, const QDateTime &stop, bool orderByKey);
+    // PostgreSQL's error code for a column the table does not have.
+    static const char undefinedColumn[];
 
     bool open();
     bool isOpen() const;

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>
@@ -188,7 +189,11 @@ void MainWindowProbe::queryHistory(const QDateTime &start, const QDateTime &stop
     const QList<QDateTimeEdit *> edits = dataQueryTime()->findChildren<QDateTimeEdit *>();
     edits.at(0)->setDateTime(start);
     edits.at(1)->setDateTime(stop);
+    // The window reads the range in the background: wait for its end.
+    QSignalSpy done(historyData(), &HistoryData::signal_queryFinished);
     button(dataQueryTime(), QStringLiteral("OK"))->click();
+    if (historyData()->isQuerying())
+        done.wait(60000);
 }
 
 QList<QStringList> MainWindowProbe::historyRows() const

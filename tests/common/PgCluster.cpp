@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStandardPaths>
 
 #include <arpa/inet.h>
@@ -160,6 +163,51 @@ Database::Settings PgCluster::settings() const
     settings.host = QStringLiteral("127.0.0.1");
     settings.port = serverPort;
     return settings;
+}
+
+namespace {
+const char lockerName[] = "quorvane-test-locker";
+}
+
+bool PgCluster::lockInvoice()
+{
+    const Database::Settings settings = this->settings();
+    QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QLatin1String(lockerName));
+    locker.setHostName(settings.host);
+    locker.setPort(settings.port);
+    locker.setDatabaseName(settings.databaseName);
+    locker.setUserName(settings.userName);
+    locker.setPassword(settings.password);
+    QSqlQuery lock(locker);
+    if (locker.open() && locker.transaction()
+        && lock.exec(QStringLiteral("lock table invoice in access exclusive mode")))
+        return true;
+    error = locker.lastError().isValid() ? locker.lastError().text() : lock.lastError().text();
+    return false;
+}
+
+void PgCluster::unlockInvoice()
+{
+    {
+        QSqlDatabase locker = QSqlDatabase::database(QLatin1String(lockerName), false);
+        if (locker.isOpen())
+            locker.rollback();
+        locker.close();
+    }
+    QSqlDatabase::removeDatabase(QLatin1String(lockerName));
+}
+
+int PgCluster::sessions(const QString &applicationName, const QString &waitEventType)
+{
+    QString output;
+    const QString waiting = waitEventType.isEmpty()
+        ? QString()
+        : QStringLiteral(" and wait_event_type = '%1'").arg(waitEventType);
+    if (!execSql(QStringLiteral("select count(*) from pg_stat_activity where application_name = '%1'%2")
+                     .arg(applicationName, waiting),
+            &output))
+        return -1;
+    return output.trimmed().toInt();
 }
 
 QList<QStringList> PgCluster::storedRecords()

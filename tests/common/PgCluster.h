@@ -33,6 +33,13 @@ public:
     // the record it was stored from; empty when the query fails.
     QList<QStringList> storedRecords();
     QString psqlPath() const;
+    // Another session takes "invoice" in a lock that makes every query of it
+    // wait, until unlockInvoice().
+    bool lockInvoice();
+    void unlockInvoice();
+    // Sessions of the server with this application name; with a wait event
+    // type, only those waiting on such an event (for example "Lock").
+    int sessions(const QString &applicationName, const QString &waitEventType = QString());
     QString errorString() const;
 
     // A local TCP port nobody listens on right now.

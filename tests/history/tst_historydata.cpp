@@ -2,13 +2,18 @@
 #include "plot/GapCurve.h"
 #include "plot/Wave.h"
 #include "store/Database.h"
+#include "store/RangeReader.h"
+#include "tests/common/ModalScript.h"
 #include "tests/common/PgCluster.h"
 #include "tests/common/TestRegistry.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QDateTime>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQueryModel>
 #include <QTableView>
@@ -42,6 +47,9 @@ private slots:
     void pausesBreakTheCurve();
     void readsEveryRowAndScrollsToTheEnd();
     void anyQueryShowsTheSame();
+    void rangeReadShowsRowsOrCancelsOnTheServer();
+    void rangeReadOfManyBatchesShowsWhatTheModelShows();
+    void failedRangeReadIsToldAndChangesNothing();
 
 private:
     struct Stored
@@ -104,6 +112,7 @@ void TestHistoryData::initTestCase()
 
 void TestHistoryData::init()
 {
+    cluster->unlockInvoice();
     QVERIFY(cluster->execSql(QStringLiteral("truncate invoice")));
 }
 
@@ -490,6 +499,88 @@ void TestHistoryData::anyQueryShowsTheSame()
             QPointF(0, 230), QPointF(50401, 2)}));
     QCOMPARE(tables.at(1), tables.at(0));
     QCOMPARE(plots.at(1), plots.at(0));
+}
+
+void TestHistoryData::rangeReadShowsRowsOrCancelsOnTheServer()
+{
+    store({{"DCV", "1.5", "V", 1, "2024-05-01 10:00:00"}, {"DCV", "-0L", "V", 1, "2024-05-01 10:00:02"},
+        {"DCV", "9", "V", 1, "2024-05-01 11:00:00"}});
+    HistoryData window;
+    QSignalSpy finished(&window, &HistoryData::signal_queryFinished);
+    QVERIFY(window.queryRange(cluster->settings(), at("2024-05-01 10:00:00"), at("2024-05-01 10:00:02")));
+    QVERIFY(window.isQuerying());
+    // Shown at once, before the server has answered.
+    auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+    QVERIFY(progress);
+    QVERIFY(finished.wait(20000));
+    QVERIFY(!window.isQuerying());
+    QVERIFY(window.isVisible());
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(window.tableView()->model()->rowCount(), 2);
+    QCOMPARE(rowTexts(window.tableView(), 1), QStringList({"2024-05-01 10:00:02", "-0L", "V", "DCV"}));
+    QCOMPARE(points(window.plot()), QVector<QPointF>({QPointF(0, 1.5), QPointF(2, -23)}));
+    QCOMPARE(originLabel(window.plot()), QStringLiteral("10:00:00"));
+
+    // With the table locked the query waits on the server; Cancel stops it
+    // there and leaves the window as it was.
+    window.hide();
+    QVERIFY2(cluster->lockInvoice(), qPrintable(cluster->errorString()));
+    QVERIFY(window.queryRange(cluster->settings(), at("2024-05-01 10:00:00"), at("2024-05-01 12:00:00")));
+    const QString reader = QLatin1String(RangeReader::applicationName);
+    QTRY_COMPARE_WITH_TIMEOUT(cluster->sessions(reader, QStringLiteral("Lock")), 1, 20000);
+    progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+    QVERIFY(progress);
+    QVERIFY(progress->isVisible());
+    QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+    QVERIFY(finished.wait(10000));
+    QTRY_COMPARE_WITH_TIMEOUT(cluster->sessions(reader), 0, 10000);
+    cluster->unlockInvoice();
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.tableView()->model()->rowCount(), 2);
+    QCOMPARE(points(window.plot()).size(), 2);
+}
+
+void TestHistoryData::rangeReadOfManyBatchesShowsWhatTheModelShows()
+{
+    // Runs of functions and units, overloads of either sign, several rows a
+    // second: the points made while the rows come in must be the same.
+    QVERIFY(cluster->execSql(QStringLiteral(
+        "insert into invoice (funcstr, datavaluestr, unitstr, frastr, create_time)"
+        " select (array['DCV','TEMP','TEMP','ACmA'])[i / 40000 % 4 + 1],"
+        " case when i % 997 = 0 then '-0L' when i % 991 = 0 then '0L' else (i % 1000)::text end,"
+        " (array['V',chr(8451),chr(8457),'mA'])[i / 40000 % 4 + 1], i % 2,"
+        " timestamp '2024-05-01 10:00:00' + (i / 3) * interval '1 second'"
+        " from generate_series(0, 3 * 65536 + 4) as i")));
+    const QDateTime start = at("2024-05-01 10:00:00");
+    const QDateTime stop = at("2024-05-03 10:00:00");
+    HistoryData byModel;
+    byModel.setModel(database->query(start, stop));
+    HistoryData byRange;
+    QSignalSpy finished(&byRange, &HistoryData::signal_queryFinished);
+    QVERIFY(byRange.queryRange(cluster->settings(), start, stop));
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(byRange.tableView()->model()->rowCount(), 3 * 65536 + 5);
+    QVERIFY(points(byRange.plot()) == points(byModel.plot()));
+    for (int row : {0, 65535, 65536, 3 * 65536 + 4})
+        QCOMPARE(rowTexts(byRange.tableView(), row), rowTexts(byModel.tableView(), row));
+}
+
+void TestHistoryData::failedRangeReadIsToldAndChangesNothing()
+{
+    store({{"DCV", "1.5", "V", 1, "2024-05-01 10:00:00"}});
+    HistoryData window;
+    window.setModel(database->query(at("2024-05-01 10:00:00"), at("2024-05-01 10:00:00")));
+    Database::Settings nowhere = cluster->settings();
+    nowhere.port = 1;
+    QSignalSpy finished(&window, &HistoryData::signal_queryFinished);
+    ModalScript script({ModalScript::click("OK")});
+    QVERIFY(window.queryRange(nowhere, at("2024-05-01 10:00:00"), at("2024-05-01 11:00:00")));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(script.titles(), QStringList{"History record query"});
+    QVERIFY2(script.seen().first().text.startsWith("The stored readings could not be read: "),
+        qPrintable(script.seen().first().text));
+    QVERIFY(!window.isVisible());
+    QCOMPARE(rowTexts(window.tableView(), 0), QStringList({"2024-05-01 10:00:00", "1.5", "V", "DCV"}));
 }
 
 QUORVANE_TEST(TestHistoryData);

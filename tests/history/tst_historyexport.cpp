@@ -40,15 +40,15 @@ struct Row
     const char *function;
 };
 
-const QList<Row> StoredRows{{"2024-05-01 10:00:00", "1.2345", "V", "DCV"},
+const QList<Row> storedRows{{"2024-05-01 10:00:00", "1.2345", "V", "DCV"},
                             {"2024-05-01 10:00:01", "-0.0012", "mV", "DCmV"},
                             {"2024-05-01 10:00:02", "0L.", "V", "DCV"}};
 
 QByteArray expectedText()
 {
     QByteArray text = "Num\tTime\tData\tUnit\tFunc\n";
-    for (int i = 0; i < StoredRows.size(); ++i) {
-        const Row &row = StoredRows.at(i);
+    for (int i = 0; i < storedRows.size(); ++i) {
+        const Row &row = storedRows.at(i);
         text += QByteArray::number(i + 1) + '\t' + row.time + '\t' + row.value + '\t' + row.unit + '\t'
             + row.function + '\n';
     }
@@ -117,7 +117,7 @@ void TestHistoryExport::initTestCase()
     QSqlQuery query(db);
     QVERIFY(query.exec("create table invoice (funcstr text, datavaluestr text, unitstr text, frastr text,"
                        " create_time text)"));
-    for (const Row &row : StoredRows) {
+    for (const Row &row : storedRows) {
         QVERIFY(query.prepare("insert into invoice values (?, ?, ?, '1', ?)"));
         query.addBindValue(row.function);
         query.addBindValue(row.value);
@@ -145,7 +145,7 @@ void TestHistoryExport::init()
     model->setQuery("select * from invoice order by create_time", QSqlDatabase::database(Connection));
     window.reset(new HistoryData);
     window->setModel(model.get());
-    QCOMPARE(window->tableView()->model()->rowCount(), StoredRows.size());
+    QCOMPARE(window->tableView()->model()->rowCount(), storedRows.size());
     urls.opened.clear();
 }
 
@@ -159,7 +159,7 @@ QString TestHistoryExport::checkWorkbook(const QString &path)
 {
     const QAbstractItemModel *table = window->tableView()->model();
     QJsonArray rows;
-    for (const Row &row : StoredRows)
+    for (const Row &row : storedRows)
         rows.append(QJsonArray{row.time, row.value, row.unit, row.function});
     QJsonArray widths;
     for (int column = 0; column < table->columnCount(); ++column)

@@ -19,7 +19,7 @@ const QStringList Headers = {
 
 qint64 clockKey(const QDate &date, const QTime &time)
 {
-    return HistoryTableModel::timeKey(QDateTime(date, time));
+    return StoredRows::timeKey(QDateTime(date, time));
 }
 
 QStringList rowTexts(const HistoryTableModel &model, int row)
@@ -34,7 +34,7 @@ QStringList rowTexts(const HistoryTableModel &model, int row)
 void TestHistoryTableModel::showsFourCentredReadOnlyColumns()
 {
     HistoryTableModel model(Headers);
-    HistoryTableModel::Rows rows;
+    StoredRows rows;
     rows.append(clockKey(QDate(2024, 5, 1), QTime(10, 0, 0)), QStringLiteral("1.234"),
         QStringLiteral("V"), QStringLiteral("DCV"));
     model.setRows(std::move(rows));
@@ -54,7 +54,7 @@ void TestHistoryTableModel::showsFourCentredReadOnlyColumns()
 void TestHistoryTableModel::replacesRowsInOneReset()
 {
     HistoryTableModel model(Headers);
-    HistoryTableModel::Rows first;
+    StoredRows first;
     for (int i = 0; i < 1000; ++i)
         first.append(clockKey(QDate(2024, 5, 1), QTime(0, 0).addSecs(i)), QString::number(i),
             QStringLiteral("V"), QStringLiteral("DCV"));
@@ -66,7 +66,7 @@ void TestHistoryTableModel::replacesRowsInOneReset()
     QCOMPARE(model.rowCount(), 1000);
     QCOMPARE(rowTexts(model, 999), QStringList({"2024-05-01 00:16:39", "999", "V", "DCV"}));
 
-    HistoryTableModel::Rows second;
+    StoredRows second;
     second.append(clockKey(QDate(2025, 6, 1), QTime(8, 0)), QStringLiteral("5"),
         QStringLiteral("Hz"), QStringLiteral("FREQ"));
     model.setRows(std::move(second));

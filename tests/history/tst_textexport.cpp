@@ -1,5 +1,6 @@
 #include "history/TextExport.h"
 #include "tests/common/FileSizeLimit.h"
+#include "tests/common/OrdinaryUser.h"
 #include "tests/common/TestRegistry.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -50,6 +53,8 @@ private slots:
     void unopenablePathIsAnOpenError_data();
     void unopenablePathIsAnOpenError();
     void failedWriteKeepsExistingFile();
+    void cancelLeavesNoFileAndKeepsAnOldOne_data();
+    void cancelLeavesNoFileAndKeepsAnOldOne();
 };
 
 void TestTextExport::writesTable_data()
@@ -153,6 +158,59 @@ void TestTextExport::failedWriteKeepsExistingFile()
     QCOMPARE(exporter.failure(), TextExport::Failure::Write);
     QCOMPARE(contents(path), QByteArray("the previous export\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.txt"});
+}
+
+void TestTextExport::cancelLeavesNoFileAndKeepsAnOldOne_data()
+{
+    QTest::addColumn<QString>("earlier");  // empty: no file before
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::addColumn<int>("cancelAt");
+    QTest::newRow("new file, at once") << QString() << false << 0;
+    QTest::newRow("new file, midway") << QString() << false << TextExport::progressStep;
+    QTest::newRow("earlier file, midway") << "the previous export" << false << TextExport::progressStep;
+    QTest::newRow("file in place, midway") << "the previous export" << true << TextExport::progressStep;
+}
+
+void TestTextExport::cancelLeavesNoFileAndKeepsAnOldOne()
+{
+    QFETCH(QString, earlier);
+    QFETCH(bool, readOnlyFolder);
+    QFETCH(int, cancelAt);
+    QTemporaryDir dir;
+    QString path = dir.filePath("out.txt");
+    if (readOnlyFolder) {
+        path = OrdinaryUser::writableFileInReadOnlyFolder(dir.path(), "out.txt", earlier.toUtf8());
+        QVERIFY(!path.isEmpty());
+    } else if (!earlier.isEmpty()) {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(earlier.toUtf8());
+    }
+    QList<QStringList> rows;
+    for (int i = 0; i < 3 * TextExport::progressStep; ++i)
+        rows.append({"2024-05-01 10:00:00", QString::number(i), "V", "DCV"});
+    TextExport exporter(tableModel(rows, this));
+    QList<int> told;
+    exporter.setProgress([&](int written, int count) {
+        told << written;
+        return count == rows.size() && written < cancelAt;
+    });
+    bool written = true;
+    {
+        std::unique_ptr<OrdinaryUser> user(readOnlyFolder ? new OrdinaryUser : nullptr);
+        if (user && !user->isActive())
+            QSKIP(qPrintable("cannot test as an ordinary user: " + user->errorString()));
+        written = exporter.write(path);
+    }
+    QVERIFY(!written);
+    QVERIFY2(exporter.failure() == TextExport::Failure::Cancelled, qPrintable(exporter.errorString()));
+    QCOMPARE(told.last(), cancelAt);
+    if (earlier.isEmpty())
+        QVERIFY(!QFileInfo::exists(path));
+    else
+        QCOMPARE(contents(path), earlier.toUtf8());
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
+        earlier.isEmpty() ? QStringList() : QStringList{"out.txt"});
 }
 
 QUORVANE_TEST(TestTextExport);
