@@ -74,7 +74,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     // A store that cannot open leaves the display working; every use asks
     // isOpen() first.
-    database = new Database;
+    database = std::make_unique<Database>();
     database->open();
     showStoreState();
 
@@ -121,6 +121,8 @@ MainWindow::MainWindow(QWidget *parent)
 
     timerDateTime->start(ClockInterval);
 }
+
+MainWindow::~MainWindow() = default;
 
 void MainWindow::slot_serial()
 {

@@ -3,6 +3,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QAction;
 class QDateTime;
 class QLabel;
@@ -29,6 +31,7 @@ class MainWindow : public QMainWindow
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
 
 private slots:
     void slot_serial();
@@ -71,9 +74,8 @@ private:
     DataQueryTime *dataQueryTime;
     MineTime *mineTime;
     HistoryData *historyData;
-    // Lives until the process ends: the history window keeps showing the
-    // query model it owns.
-    Database *database;
+    // Not a QObject, so held here rather than by a Qt parent.
+    std::unique_ptr<Database> database;
     QLabel *dateTimeLabel;
     QLabel *connectLabel;
     // Shown only while readings are not reaching the store.

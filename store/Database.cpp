@@ -80,7 +80,7 @@ Database::Database(const Settings &settings)
 
 Database::~Database()
 {
-    delete model;
+    model.reset();
     connection.close();
     connection = QSqlDatabase();
     QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
@@ -114,7 +114,7 @@ bool Database::open()
         return false;
     prepareSession();
     if (!model)
-        model = new QSqlQueryModel;
+        model = std::make_unique<QSqlQueryModel>();
     return true;
 }
 
@@ -163,7 +163,7 @@ QSqlQueryModel *Database::query(const QDateTime &start, const QDateTime &stop)
     // Drivers that cannot tell the result size hand rows over in batches.
     while (model->canFetchMore())
         model->fetchMore();
-    return model;
+    return model.get();
 }
 
 bool Database::insert(const QStringList &values)

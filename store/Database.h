@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <memory>
 
 class QDateTime;
 class QSqlQueryModel;
@@ -70,7 +71,7 @@ private:
     bool flushPending();
 
     QSqlDatabase connection;
-    QSqlQueryModel *model = nullptr;
+    std::unique_ptr<QSqlQueryModel> model;
     bool opened = false;
 
     bool insertPrepared = false;
