@@ -1,6 +1,7 @@
 // Times a history range from the query to table and plot shown, beside psql
 // fetching the same rows, with this process's peak RSS. Usage:
 // bench_history [ROWS...] (default 100000 1000000).
+#include "bench/ProcessMemory.h"
 #include "history/HistoryData.h"
 #include "store/Database.h"
 #include "store/RangeReader.h"
@@ -42,19 +43,6 @@ protected:
 
 const char *const TimeFormat = "yyyy-MM-dd hh:mm:ss";
 const char *const FirstTime = "2024-05-01 00:00:00";
-
-// Peak resident set size of this process since the last resetPeak(), in MB.
-double peakMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
 
 // CPU time of this process, to tell own work from waiting on a busy machine.
 double cpuSeconds()
@@ -114,7 +102,7 @@ double psqlSeconds(PgCluster &cluster, const QString &statement)
 void measure(const char *label, const std::function<QSqlQueryModel *()> &query)
 {
     resetPeak();
-    const double before = peakMegabytes();
+    const double before = ProcessMemory::peakMegabytes();
     HistoryData window;
     ProgressWatch watch;
     qApp->installEventFilter(&watch);
@@ -136,7 +124,7 @@ void measure(const char *label, const std::function<QSqlQueryModel *()> &query)
     std::printf("%8d rows, %s: query %.2f s, setModel %.2f s, shown after %.2f s (%.2f s CPU),"
                 " progress dialog %s; peak RSS %.0f MB (%.0f MB before)\n",
         window.tableView()->model()->rowCount(), label, queried, filled - queried, shown, cpu,
-        watch.seen ? "shown" : "not shown", peakMegabytes(), before);
+        watch.seen ? "shown" : "not shown", ProcessMemory::peakMegabytes(), before);
     std::fflush(stdout);
 }
 
@@ -154,7 +142,7 @@ void measureReader(PgCluster &cluster, const QDateTime &start, const QDateTime &
     loop.exec();
     const StoredRows rows = reader.takeRows();
     std::printf("%8d rows, range reader alone: %.2f s (%.2f s CPU); peak RSS %.0f MB\n", rows.size(),
-        timer.nsecsElapsed() / 1e9, cpuSeconds() - cpuStart, peakMegabytes());
+        timer.nsecsElapsed() / 1e9, cpuSeconds() - cpuStart, ProcessMemory::peakMegabytes());
     std::fflush(stdout);
 }
 
@@ -162,7 +150,7 @@ void measureReader(PgCluster &cluster, const QDateTime &start, const QDateTime &
 void measureWindow(PgCluster &cluster, const QDateTime &start, const QDateTime &stop)
 {
     resetPeak();
-    const double before = peakMegabytes();
+    const double before = ProcessMemory::peakMegabytes();
     HistoryData window;
     QEventLoop loop;
     QObject::connect(&window, &HistoryData::signal_queryFinished, &loop, &QEventLoop::quit);
@@ -177,7 +165,7 @@ void measureWindow(PgCluster &cluster, const QDateTime &start, const QDateTime &
     std::printf("%8d rows, the window's range read: rows shown in table and plot after %.2f s, painted"
                 " after %.2f s (%.2f s CPU); peak RSS %.0f MB (%.0f MB before)\n",
         window.tableView()->model()->rowCount(), read, timer.nsecsElapsed() / 1e9,
-        cpuSeconds() - cpuStart, peakMegabytes(), before);
+        cpuSeconds() - cpuStart, ProcessMemory::peakMegabytes(), before);
     // Jumps through the table as a dragged scroll bar does, each painted,
     // in a window of a desktop's size.
     window.resize(1600, 1000);

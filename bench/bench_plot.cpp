@@ -1,9 +1,9 @@
+#include "bench/ProcessMemory.h"
 #include "plot/GapCurve.h"
 #include "plot/Wave.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QWheelEvent>
 #include <QtMath>
 #include <qwt_plot_canvas.h>
@@ -44,19 +44,6 @@ double peakMegabytes()
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
-}
-
-// Resident now: the peak also holds what finding the pauses took a moment.
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
 }
 
 double percentile(QVector<double> sorted, double p)
@@ -107,14 +94,14 @@ int main(int argc, char *argv[])
     makeSeries(count, x, y);
     QVector<int> pieceStarts = GapCurve::gapStarts(x);
     std::printf("%d points in %d pieces; RSS %.0f MB, peak %.0f MB\n", count, int(pieceStarts.size()) + 1,
-                residentMegabytes(), peakMegabytes());
+                ProcessMemory::residentMegabytes(), peakMegabytes());
 
     QElapsedTimer timer;
     timer.start();
     wave.setPoints(std::move(x), std::move(y), std::move(pieceStarts));
     QApplication::processEvents();
     std::printf("setPoints with the first paint: %.1f ms; RSS %.0f MB, peak %.0f MB\n",
-                timer.nsecsElapsed() / 1e6, residentMegabytes(), peakMegabytes());
+                timer.nsecsElapsed() / 1e6, ProcessMemory::residentMegabytes(), peakMegabytes());
 
     QwtPlotPanner *panner = wave.canvas()->findChild<QwtPlotPanner *>();
     const QVector<double> pans = timed(20, [&](int i) {
@@ -130,6 +117,6 @@ int main(int argc, char *argv[])
     });
     report("pan with replot:", pans);
     report("zoom with replot:", zooms);
-    std::printf("at the end: RSS %.0f MB, peak %.0f MB\n", residentMegabytes(), peakMegabytes());
+    std::printf("at the end: RSS %.0f MB, peak %.0f MB\n", ProcessMemory::residentMegabytes(), peakMegabytes());
     return 0;
 }
