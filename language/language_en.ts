@@ -249,12 +249,12 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+36"/>
+        <location filename="../app/MainWindow.cpp" line="+39"/>
         <source>Quorvane</source>
         <translation>Quorvane</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+15"/>
         <source>File</source>
         <translation>File</translation>
     </message>
