@@ -41,8 +41,9 @@ MainWindow::MainWindow(QWidget *parent)
     // and every switch gives the widget a new palette. The style caches a
     // button's look under its palette, so a minus sign that flips all day
     // leaves a pixmap behind at every flip that is never asked for again.
-    // Qt's default 10 MB cache holds several hours of them; a small one
-    // drops them early and still holds everything the windows draw.
+    // Qt's default 10 MB cache holds hours of them; a small one drops them
+    // early and still has room for the looks the windows draw (about a
+    // quarter of it in the main window).
     QPixmapCache::setCacheLimit(PixmapCacheLimit);
 
     menuBar = new QMenuBar(this);
