@@ -42,8 +42,7 @@ MainWindow::MainWindow(QWidget *parent)
     // button's look under its palette, so a minus sign that flips all day
     // leaves a pixmap behind at every flip that is never asked for again.
     // Qt's default 10 MB cache holds hours of them; a small one drops them
-    // early and still has room for the looks the windows draw (about a
-    // quarter of it in the main window).
+    // early, and the main window's own looks fill less than half of it.
     QPixmapCache::setCacheLimit(PixmapCacheLimit);
 
     menuBar = new QMenuBar(this);
