@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPixmapCache>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTimer>
@@ -29,12 +30,21 @@ const int ClockInterval = 1000;
 // The meter's line runs at 19230 baud, not the standard 19200.
 const int MeterBaudRate = 19230;
 const QString TimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+// Room for everything the windows draw from the style's cache, in KiB.
+const int PixmapCacheLimit = 512;
 }
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
 {
     setWindowTitle(tr("Quorvane"));
+    // The panel lights and darkens its indicators by switching style sheets,
+    // and every switch gives the widget a new palette. The style caches a
+    // button's look under its palette, so a minus sign that flips all day
+    // leaves a pixmap behind at every flip that is never asked for again.
+    // Qt's default 10 MB cache holds hours of them; a small one drops them
+    // early, and the main window's own looks fill less than half of it.
+    QPixmapCache::setCacheLimit(PixmapCacheLimit);
 
     menuBar = new QMenuBar(this);
     toolBar = new QToolBar(this);

@@ -335,12 +335,12 @@ Do you want to replace it?</translation>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+37"/>
+        <location filename="../app/MainWindow.cpp" line="+40"/>
         <source>Quorvane</source>
         <translation>Quorvane</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+15"/>
         <source>File</source>
         <translation>File</translation>
     </message>
@@ -371,12 +371,12 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <location line="+1"/>
-        <location line="+177"/>
+        <location line="+179"/>
         <source>History record query</source>
         <translation>History record query</translation>
     </message>
     <message>
-        <location line="-176"/>
+        <location line="-178"/>
         <source>Help</source>
         <translation>Help</translation>
     </message>
@@ -392,12 +392,12 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <location line="+8"/>
-        <location line="+202"/>
+        <location line="+204"/>
         <source>Disconnected</source>
         <translation>Disconnected</translation>
     </message>
     <message>
-        <location line="-177"/>
+        <location line="-179"/>
         <source>Start</source>
         <translation>Start</translation>
     </message>
@@ -407,7 +407,7 @@ Do you want to replace it?</translation>
         <translation>Stop</translation>
     </message>
     <message>
-        <location line="+76"/>
+        <location line="+78"/>
         <location line="+48"/>
         <source>Connected</source>
         <translation>Connected</translation>
@@ -482,7 +482,7 @@ Do you want to replace it?</translation>
 <context>
     <name>RangeReader</name>
     <message>
-        <location filename="../store/RangeReader.cpp" line="+216"/>
+        <location filename="../store/RangeReader.cpp" line="+214"/>
         <source>Out of memory.</source>
         <translation>Out of memory.</translation>
     </message>

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Soak run: the program offscreen against the meter simulator at full rate
 # with noise for MINUTES (default 10), storing into a throwaway PostgreSQL.
-# Prints samples taken, rows stored and missing (must be 0) and the RSS at
-# start and end. Not part of the test suite.
+# Prints samples taken, rows stored and missing (must be 0) and the RSS every
+# minute; fails when the RSS grows by more than 2 MiB after the first five
+# minutes. Not part of the test suite.
 #
 #   scripts/soak.sh [MINUTES]
 set -euo pipefail

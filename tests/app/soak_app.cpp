@@ -2,7 +2,8 @@
 // on a pseudo-terminal, the main window offscreen sampling it into a
 // throwaway PostgreSQL for the given number of minutes. Prints the samples
 // taken, the rows stored and missing, and the resident memory over time.
-// Exit status 0 only when every sample was stored exactly once.
+// Exit status 0 only when every sample was stored exactly once and, in a run
+// longer than the warm-up, the resident memory grew by at most 2 MiB after it.
 //
 //   soak_app [MINUTES]      (default 10; scripts/soak.sh builds and runs it)
 
@@ -33,6 +34,11 @@ long residentKiB()
     }
     return -1;
 }
+
+// Caches and the allocator settle in the first minutes; after that the
+// resident memory must stay flat.
+const int warmUpMs = 5 * 60000;
+const long maxGrowthKiB = 2048;
 
 QTextStream &out()
 {
@@ -85,11 +91,20 @@ int main(int argc, char *argv[])
     clock.start();
     out() << "start: RSS " << rssStart << " KiB" << Qt::endl;
 
+    long rssWarm = -1;
+    long rssPeakAfterWarmUp = -1;
     QTimer progress;
     QObject::connect(&progress, &QTimer::timeout, &window, [&] {
-        out() << int(clock.elapsed() / 1000) << " s: " << samples << " samples, RSS " << residentKiB()
-              << " KiB" << Qt::endl;
+        const long rss = residentKiB();
+        if (clock.elapsed() >= warmUpMs) {
+            if (rssWarm < 0)
+                rssWarm = rss;
+            rssPeakAfterWarmUp = qMax(rssPeakAfterWarmUp, rss);
+        }
+        out() << int(clock.elapsed() / 1000) << " s: " << samples << " samples, RSS " << rss << " KiB" << Qt::endl;
     });
+    // Precise, so the minute marks fall on or after the warm-up's end.
+    progress.setTimerType(Qt::PreciseTimer);
     progress.start(60000);
 
     QTimer::singleShot(int(minutes * 60000), &window, [&] {
@@ -114,5 +129,12 @@ int main(int argc, char *argv[])
           << "rows extra:    " << extra << Qt::endl
           << "RSS start:     " << rssStart << " KiB" << Qt::endl
           << "RSS end:       " << rssEnd << " KiB" << Qt::endl;
-    return counted && samples > 0 && missing == 0 && extra == 0 ? 0 : 1;
+    bool flat = true;
+    if (rssWarm >= 0) {
+        const long growth = qMax(rssPeakAfterWarmUp, rssEnd) - rssWarm;
+        flat = growth <= maxGrowthKiB;
+        out() << "RSS after " << warmUpMs / 60000 << " min: " << rssWarm << " KiB, then grew by " << growth
+              << " KiB (at most " << maxGrowthKiB << ")" << Qt::endl;
+    }
+    return counted && samples > 0 && missing == 0 && extra == 0 && flat ? 0 : 1;
 }

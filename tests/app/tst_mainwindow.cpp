@@ -1,6 +1,7 @@
 #include "app/ComSet.h"
 #include "app/MainWindow.h"
 #include "app/MineTime.h"
+#include "display/MinusButton.h"
 #include "history/DataQueryTime.h"
 #include "history/HistoryData.h"
 #include "meter/FrameEncoder.h"
@@ -31,6 +32,7 @@
 #include <QToolButton>
 
 #include <functional>
+#include <malloc.h>
 
 namespace {
 const int FuncDCV = 2;
@@ -76,6 +78,7 @@ private slots:
     void outageShowsReadingsNotStored();
     void intervalConfirmedWhileStoppedSamples();
     void intervalLeftWithCancelCountsAtStart();
+    void signFlipsLeaveNoLooksBehind();
     void aboutIsBuiltAfreshEachTime();
     void quitClosesTheWindow();
 
@@ -396,6 +399,29 @@ void TestMainWindow::intervalLeftWithCancelCountsAtStart()
     probe->mineTime()->findChild<QCheckBox *>()->setChecked(true);
     MainWindowProbe::button(probe->mineTime(), QStringLiteral("OK"))->click();
     QCOMPARE(probe->samplingTimer()->interval(), 60);
+}
+
+void TestMainWindow::signFlipsLeaveNoLooksBehind()
+{
+    // Every flip of the minus sign switches its style sheet and so its
+    // palette, under which the style caches the button's look. Hours of
+    // flipping must not keep all those looks (2.6 KiB a flip when it did).
+    // What remains are the cache's key texts, about 0.3 KiB a flip, which
+    // the cache itself sweeps out every 30 s of event loop.
+    auto *minus = window->findChild<MinusButton *>();
+    QVERIFY(minus);
+    const auto flip = [minus](int times) {
+        for (int i = 0; i < times; ++i) {
+            minus->setLight(i % 2 == 0);
+            minus->grab();
+        }
+    };
+    flip(1500);
+    const size_t before = mallinfo2().uordblks;
+    flip(2000);
+    const size_t after = mallinfo2().uordblks;
+    const size_t bound = 1536 * 1024;
+    QVERIFY2(after < before + bound, qPrintable(QStringLiteral("heap grew by %1 KiB").arg((after - before) / 1024)));
 }
 
 void TestMainWindow::aboutIsBuiltAfreshEachTime()
