@@ -466,16 +466,17 @@ bool HistoryData::printTable()
         showFailure(Work::Workbook, exportError);
         return false;
     }
-    if (TablePrinter::defaultPrinterName().isEmpty()) {
+    const QString printerName = TablePrinter::defaultPrinterName();
+    if (printerName.isEmpty()) {
         showFailure(Work::NoPrinter, QDir::toNativeSeparators(path));
         return false;
     }
     // The print system takes pages, not workbooks: the same table is laid
     // out for the default printer's paper and queued as PDF. The pages stay
     // until lp has answered.
-    QTemporaryFile *pages = new QTemporaryFile(QDir::temp().filePath(QStringLiteral("quorvane-print-XXXXXX.pdf")));
+    auto pages = std::make_unique<QTemporaryFile>(
+        QDir::temp().filePath(QStringLiteral("quorvane-print-XXXXXX.pdf")));
     TablePrinter printer(table->model(), columnWidths(table));
-    const QString printerName = TablePrinter::defaultPrinterName();
     QProcess *lp = nullptr;
     if (!pages->open()) {
         exportError = pages->errorString();
@@ -490,11 +491,11 @@ bool HistoryData::printTable()
             lp = TablePrinter::startSubmit(printerName, pages->fileName(), title, this, &exportError);
     }
     if (!lp) {
-        delete pages;
+        pages.reset();
         showFailure(Work::Print, exportError);
         return false;
     }
-    pages->setParent(lp);
+    pages.release()->setParent(lp);
     // The window keeps working while the print system answers.
     QTimer *deadline = new QTimer(lp);
     deadline->setSingleShot(true);

@@ -81,19 +81,6 @@ std::string_view copyField(const char *text, int length, QByteArray &scratch)
     return std::string_view(scratch.constData(), size_t(scratch.size()));
 }
 
-// The range number; anything but an optionally signed decimal gives 0.
-int rangeNumber(std::string_view text)
-{
-    const bool negative = !text.empty() && text.front() == '-';
-    int number = 0;
-    for (size_t i = negative ? 1 : 0; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return 0;
-        number = number * 10 + (text[i] - '0');
-    }
-    return negative ? -number : number;
-}
-
 // One line of COPY's text output: five tab-separated fields and a line feed.
 bool appendLine(StoredRows &rows, const char *line, int length)
 {
@@ -117,7 +104,7 @@ bool appendLine(StoredRows &rows, const char *line, int length)
     const std::string_view time = fields[4];
     rows.appendUtf8(time.empty() ? StoredRows::noTime
                                  : StoredRows::timestampKey(time.data(), int(time.size())),
-        fields[1], fields[2], fields[0], rangeNumber(fields[3]));
+        fields[1], fields[2], fields[0], StoredRows::rangeNumber(fields[3]));
     return true;
 }
 }  // namespace

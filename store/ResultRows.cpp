@@ -64,7 +64,7 @@ bool readPostgres(const QSqlQuery &query, const Columns &columns, StoredRows &ro
             : StoredRows::timestampKey(
                 PQgetvalue(result, i, columns.time), PQgetlength(result, i, columns.time));
         rows.appendUtf8(time, text(i, columns.value), text(i, columns.unit),
-            text(i, columns.function), QByteArray(PQgetvalue(result, i, columns.range)).toInt());
+            text(i, columns.function), StoredRows::rangeNumber(text(i, columns.range)));
         if (progress && (i + 1) % ResultRows::progressStep == 0)
             progress(i + 1);
     }

@@ -83,6 +83,18 @@ qint64 StoredRows::timestampKey(const char *text, int length)
     return timeKey(QDateTime::fromString(QString::fromLatin1(text, length), Qt::ISODate));
 }
 
+int StoredRows::rangeNumber(std::string_view text)
+{
+    const bool negative = !text.empty() && text.front() == '-';
+    int number = 0;
+    for (size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return 0;
+        number = number * 10 + (text[i] - '0');
+    }
+    return negative ? -number : number;
+}
+
 void StoredRows::reserve(int count)
 {
     rows.reserve(count);

@@ -27,6 +27,9 @@ public:
     // fraction, read without building a date-time in the local zone; other
     // texts go through Qt's ISO reading.
     static qint64 timestampKey(const char *text, int length);
+    // The server's text of a range number; anything but an optionally
+    // signed decimal gives 0.
+    static int rangeNumber(std::string_view text);
     static const qint64 noTime;
     // Most rows held at once; past that the containers would outgrow what
     // one block of memory may take.
