@@ -145,6 +145,7 @@ void HelpWindow::slot_sourceChanged(const QUrl &source)
 void HelpWindow::slot_search()
 {
     const QString text = searchEdit->text().trimmed();
+    const QString shown = currentPage();
     QListWidgetItem *first = nullptr;
     bool inCurrent = false;
     for (int row = 0; row < contents->count(); ++row) {
@@ -153,7 +154,7 @@ void HelpWindow::slot_search()
         item->setHidden(!holds);
         if (holds && !first)
             first = item;
-        if (holds && item->data(PageRole).toString() == currentPage())
+        if (holds && item->data(PageRole).toString() == shown)
             inCurrent = true;
     }
     if (text.isEmpty() || !first)

@@ -9,9 +9,8 @@
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_panner.h>
 
-#include <sys/resource.h>
-
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -37,13 +36,6 @@ void makeSeries(int count, QVector<double> &x, QVector<double> &y)
         if (i % 1000000 == 500000)
             y[i] += 15.0;
     }
-}
-
-double peakMegabytes()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
 }
 
 double percentile(QVector<double> sorted, double p)
@@ -94,14 +86,15 @@ int main(int argc, char *argv[])
     makeSeries(count, x, y);
     QVector<int> pieceStarts = GapCurve::gapStarts(x);
     std::printf("%d points in %d pieces; RSS %.0f MB, peak %.0f MB\n", count, int(pieceStarts.size()) + 1,
-                ProcessMemory::residentMegabytes(), peakMegabytes());
+                ProcessMemory::residentMegabytes(), ProcessMemory::peakMegabytes());
 
     QElapsedTimer timer;
     timer.start();
     wave.setPoints(std::move(x), std::move(y), std::move(pieceStarts));
     QApplication::processEvents();
     std::printf("setPoints with the first paint: %.1f ms; RSS %.0f MB, peak %.0f MB\n",
-                timer.nsecsElapsed() / 1e6, ProcessMemory::residentMegabytes(), peakMegabytes());
+                timer.nsecsElapsed() / 1e6, ProcessMemory::residentMegabytes(),
+                ProcessMemory::peakMegabytes());
 
     QwtPlotPanner *panner = wave.canvas()->findChild<QwtPlotPanner *>();
     const QVector<double> pans = timed(20, [&](int i) {
@@ -117,6 +110,7 @@ int main(int argc, char *argv[])
     });
     report("pan with replot:", pans);
     report("zoom with replot:", zooms);
-    std::printf("at the end: RSS %.0f MB, peak %.0f MB\n", ProcessMemory::residentMegabytes(), peakMegabytes());
+    std::printf("at the end: RSS %.0f MB, peak %.0f MB\n", ProcessMemory::residentMegabytes(),
+                ProcessMemory::peakMegabytes());
     return 0;
 }

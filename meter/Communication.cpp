@@ -40,20 +40,9 @@ Communication::Communication(QObject *parent)
 {
     // A coarse timer may fire up to 5% early; silence must last the full 5 s.
     watchdog->setTimerType(Qt::PreciseTimer);
-    buildTables();
     connect(serialPort, &QSerialPort::readyRead, this, &Communication::slot_readSerial);
     connect(serialPort, &QSerialPort::errorOccurred, this, &Communication::slot_errorOccurred);
     connect(watchdog, &QTimer::timeout, this, &Communication::signal_timer);
-}
-
-// The decoder keeps its own copy of the meter's table.
-void Communication::buildTables()
-{
-    functionNames = FunctionTable::functionNames;
-    unitTable = FunctionTable::unitTable;
-    decimalTable = FunctionTable::decimalTable;
-    overloadTable = FunctionTable::overloadTable;
-    plotLimitTable = FunctionTable::plotLimitTable;
 }
 
 bool Communication::openPort(const QString &name, int baudRate)
@@ -195,11 +184,12 @@ bool Communication::parseFrame(const QByteArray &frame)
     if (code == 0x4)
         reading.manualRange = false;
     reading.functionIndex = functionIndex;
-    reading.functionText = functionNames.at(functionIndex);
-    reading.unitText = unitTable.at(functionIndex).at(range);
-    reading.decimals = decimalTable.at(functionIndex).at(range);
-    reading.plotMax = plotLimitTable.at(functionIndex).at(range).first;
-    reading.plotMin = plotLimitTable.at(functionIndex).at(range).second;
+    reading.functionText = FunctionTable::functionNames.at(functionIndex);
+    reading.unitText = FunctionTable::unitTable.at(functionIndex).at(range);
+    reading.decimals = FunctionTable::decimalTable.at(functionIndex).at(range);
+    const QPair<double, double> &limits = FunctionTable::plotLimitTable.at(functionIndex).at(range);
+    reading.plotMax = limits.first;
+    reading.plotMin = limits.second;
     parseValue(frame.mid(1, 5));
     return true;
 }
@@ -277,7 +267,8 @@ bool Communication::selectFunction(uchar code, int rangeByte, bool alternate, bo
         // Unknown codes keep the previous function.
         break;
     }
-    if (index < 0 || index >= functionNames.size() || r >= unitTable.at(index).size())
+    if (index < 0 || index >= FunctionTable::functionNames.size()
+        || r >= FunctionTable::unitTable.at(index).size())
         return false;
     *functionIndex = index;
     *range = r;
@@ -293,7 +284,8 @@ void Communication::parseValue(const QByteArray &digits)
         reading.valueText = QString::fromLatin1(overloadTexts[decimals]);
         const bool bySign
             = index == FunctionTable::temperatureCelsius || index == FunctionTable::temperatureOther;
-        reading.value = overloadTable.at(index).at(bySign ? (reading.negative ? 1 : 0) : reading.range);
+        reading.value
+            = FunctionTable::overloadTable.at(index).at(bySign ? (reading.negative ? 1 : 0) : reading.range);
     } else {
         int count = 0;
         for (char digit : digits)

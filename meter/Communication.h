@@ -2,11 +2,9 @@
 #define COMMUNICATION_H
 
 #include <QByteArray>
-#include <QPair>
 #include <QSerialPort>
 #include <QString>
 #include <QThread>
-#include <QVector>
 
 class QTimer;
 
@@ -48,7 +46,6 @@ private slots:
     void slot_errorOccurred(QSerialPort::SerialPortError error);
 
 private:
-    void buildTables();
     bool failOpen(const QString &name, const QString &reason);
     void trimReceiveBuffer();
     bool parseFrame(const QByteArray &frame);
@@ -61,11 +58,6 @@ private:
     QByteArray receiveBuffer;
     QTimer *watchdog;
     QString lastPortError;
-    QVector<QString> functionNames;
-    QVector<QVector<QString>> unitTable;
-    QVector<QVector<int>> decimalTable;
-    QVector<QVector<double>> overloadTable;
-    QVector<QVector<QPair<double, double>>> plotLimitTable;
 
     // alternate, ac and frequencyMode matter only while one frame's function
     // is selected, so they travel as arguments of selectFunction().

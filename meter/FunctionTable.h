@@ -7,7 +7,7 @@
 
 // The meter's fixed table of functions and ranges: per function index the
 // name, and per range the unit, the decimals, the number an overload stands
-// for and the trend plot's (upper, lower) limits. The decoder copies from it
+// for and the trend plot's (upper, lower) limits. The decoder reads it
 // and the history window derives its own tables from it.
 class FunctionTable
 {

@@ -9,7 +9,6 @@
 #include <QColor>
 #include <QFontMetrics>
 #include <QPen>
-#include <qwt_plot_canvas.h>
 #include <qwt_plot_grid.h>
 #include <qwt_plot_magnifier.h>
 #include <qwt_plot_panner.h>

@@ -320,9 +320,7 @@ void TestWave::timeLabelsDoNotOverlap()
     QFETCH(int, width);
     QFETCH(double, span);
     Wave wave;
-    wave.resize(width, 300);
-    wave.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&wave));
+    showAndWait(wave, width, 300);
     wave.setPoints({0.0, span}, {0.0, 1.0});
     const QList<double> ticks = timeTicks(wave);
     const QFont font = wave.axisWidget(QwtPlot::xBottom)->font();
