@@ -12,7 +12,7 @@ if [ -z "$pg_bindir" ] || [ ! -f "$pgdata/PG_VERSION" ]; then
     echo "No private cluster in $pgdata; nothing to stop."
     exit 0
 fi
-if ! as_cluster_user "$pg_bindir/pg_ctl" -D "$pgdata" status >/dev/null 2>&1; then
+if ! cluster_running; then
     echo "The private cluster in $pgdata is not running."
     exit 0
 fi
