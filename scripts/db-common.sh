@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Shared by db-setup.sh and db-stop.sh (sourced, not run).
 # Where Quorvane's private PostgreSQL cluster lives and who runs it.
 

@@ -19,6 +19,7 @@ export PGOPTIONS="-c client_min_messages=warning"
 here=$(cd "$(dirname "$0")/.." && pwd)
 schema=$here/db/schema.sql
 grants=$here/db/grants.sql
+# shellcheck source=SCRIPTDIR/db-common.sh
 . "$here/scripts/db-common.sh"
 # The cluster's owner may not be allowed into the caller's directory.
 cd /

@@ -4,6 +4,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=SCRIPTDIR/db-common.sh
 . "$here/scripts/db-common.sh"
 # The cluster's owner may not be allowed into the caller's directory.
 cd /
@@ -12,7 +13,7 @@ if [ -z "$pg_bindir" ] || [ ! -f "$pgdata/PG_VERSION" ]; then
     echo "No private cluster in $pgdata; nothing to stop."
     exit 0
 fi
-if ! as_cluster_user "$pg_bindir/pg_ctl" -D "$pgdata" status >/dev/null 2>&1; then
+if ! cluster_running "$pgdata"; then
     echo "The private cluster in $pgdata is not running."
     exit 0
 fi

@@ -18,7 +18,7 @@ cmake -S "$here" -B "$build" -DQUORVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target fuzz_decoder
-fuzzer=$(find "$build" -name fuzz_decoder -type f -perm -u+x | head -n 1)
+fuzzer=$build/tests/meter/fuzz_decoder
 
 # Seeds: a decodable frame taken at once, and the same frame repeated past
 # the buffer's bound before it is taken (control bytes as the harness reads them).
