@@ -14,6 +14,9 @@ namespace {
 const int DialogWidth = 230;
 const int DialogHeight = 150;
 const int MinimumBoxWidth = 70;
+// Typed paths such as /dev/serial/by-id/... links run long: the box shows
+// this many characters whole; the tip shows any longer one.
+const int TypedPathLength = 32;
 }
 
 ComSet::ComSet(QWidget *parent)
@@ -39,6 +42,8 @@ ComSet::ComSet(QWidget *parent)
     // "TTYS0" into a listed "ttyS0".
     comBox->completer()->setCaseSensitivity(Qt::CaseSensitive);
     comBox->setFixedWidth(MinimumBoxWidth);
+    comBox->setAccessibleName(tr("Serial port"));
+    connect(comBox, &QComboBox::editTextChanged, comBox, &QComboBox::setToolTip);
     okButton->setFixedSize(70, 30);
     cancelButton->setFixedSize(70, 30);
 
@@ -59,6 +64,7 @@ ComSet::ComSet(QWidget *parent)
 
     fillPorts();
     fitBoxToPorts();
+    comBox->setToolTip(comBox->currentText());
 }
 
 void ComSet::fillPorts()
@@ -69,13 +75,13 @@ void ComSet::fillPorts()
         comBox->addItem(port.portName());
 }
 
-// Linux names (ttyUSB0, ttyACM0) are wider than the box the short COMn names
-// need: widen it to the longest listed name, but never past the dialog.
+// Room for the longest listed name and for a typed path of TypedPathLength
+// characters; the dialog grows to hold the box.
 void ComSet::fitBoxToPorts()
 {
     ensurePolished();
     const QFontMetrics metrics = comBox->fontMetrics();
-    int textWidth = 0;
+    int textWidth = metrics.averageCharWidth() * TypedPathLength;
     for (int i = 0; i < comBox->count(); ++i)
         textWidth = qMax(textWidth, metrics.horizontalAdvance(comBox->itemText(i)));
 
@@ -84,11 +90,12 @@ void ComSet::fitBoxToPorts()
     option.editable = true;
     const QSize contents(textWidth, metrics.height());
     const int wanted = comBox->style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, comBox).width();
+    comBox->setFixedWidth(qMax(MinimumBoxWidth, wanted));
 
     const QMargins margins = mainLayout->contentsMargins();
     const int spacing = qMax(0, portRow->spacing());
-    const int room = DialogWidth - margins.left() - margins.right() - comLabel->sizeHint().width() - spacing;
-    comBox->setFixedWidth(qBound(MinimumBoxWidth, wanted, qMax(MinimumBoxWidth, room)));
+    const int needed = margins.left() + comLabel->sizeHint().width() + spacing + comBox->width() + margins.right();
+    setFixedSize(qMax(DialogWidth, needed), DialogHeight);
 }
 
 void ComSet::slot_ok()

@@ -5,9 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTextDocumentFragment>
@@ -37,6 +40,10 @@ HelpWindow::HelpWindow(const QString &helpDirectory, const QLocale &locale, QWid
     searchEdit = new QLineEdit;
     searchEdit->setPlaceholderText(tr("Search"));
     searchEdit->setClearButtonEnabled(true);
+    searchEdit->setAccessibleName(tr("Search"));
+    searchNote = new QLabel;
+    searchNote->setWordWrap(true);
+    searchNote->hide();
     browser = new QTextBrowser;
     // Only the pages' own links: nothing is handed to another program.
     browser->setOpenExternalLinks(false);
@@ -45,6 +52,7 @@ HelpWindow::HelpWindow(const QString &helpDirectory, const QLocale &locale, QWid
     auto *sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(0, 0, 0, 0);
     sideLayout->addWidget(searchEdit);
+    sideLayout->addWidget(searchNote);
     sideLayout->addWidget(contents);
     auto *splitter = new QSplitter;
     splitter->addWidget(side);
@@ -61,7 +69,9 @@ HelpWindow::HelpWindow(const QString &helpDirectory, const QLocale &locale, QWid
     connect(contents, &QListWidget::itemClicked, this, &HelpWindow::slot_contents);
     connect(browser, &QTextBrowser::sourceChanged, this, &HelpWindow::slot_sourceChanged);
     connect(searchEdit, &QLineEdit::textChanged, this, &HelpWindow::slot_search);
-    connect(searchEdit, &QLineEdit::returnPressed, this, &HelpWindow::slot_search);
+    connect(searchEdit, &QLineEdit::returnPressed, this, &HelpWindow::slot_findNext);
+    for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL + Qt::Key_W)})
+        connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
 
     if (contents->count() > 0)
         openPage(contents->item(0)->data(PageRole).toString());
@@ -142,6 +152,8 @@ void HelpWindow::slot_sourceChanged(const QUrl &source)
     }
 }
 
+// As the text is typed: the pages that hold it, and its first place from
+// the top of the page shown (or of the first such page).
 void HelpWindow::slot_search()
 {
     const QString text = searchEdit->text().trimmed();
@@ -157,13 +169,25 @@ void HelpWindow::slot_search()
         if (holds && item->data(PageRole).toString() == shown)
             inCurrent = true;
     }
+    searchNote->setText(tr("No page contains \"%1\".").arg(text));
+    searchNote->setVisible(!text.isEmpty() && !first);
     if (text.isEmpty() || !first)
         return;
     if (!inCurrent)
         openPage(first->data(PageRole).toString());
-    // From the cursor on, then once more from the top of the page.
-    if (!browser->find(text)) {
-        browser->moveCursor(QTextCursor::Start);
-        browser->find(text);
-    }
+    findFromTop(text);
+}
+
+// Enter: the next place in the page, then round to the top again.
+void HelpWindow::slot_findNext()
+{
+    const QString text = searchEdit->text().trimmed();
+    if (!text.isEmpty() && !browser->find(text))
+        findFromTop(text);
+}
+
+bool HelpWindow::findFromTop(const QString &text)
+{
+    browser->moveCursor(QTextCursor::Start);
+    return browser->find(text);
 }

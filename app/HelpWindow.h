@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QTextBrowser;
@@ -11,7 +12,8 @@ class QUrl;
 
 // The help pages in a window of the program's own: a contents list beside
 // the page, and a search box that narrows the list to the pages holding the
-// text and finds it in the page shown. Never modal, needs no browser.
+// text and finds it in the page shown. Never modal, needs no browser; Esc
+// and Ctrl+W close it.
 class HelpWindow : public QWidget
 {
     Q_OBJECT
@@ -36,15 +38,20 @@ private slots:
     void slot_contents();
     void slot_sourceChanged(const QUrl &source);
     void slot_search();
+    void slot_findNext();
 
 private:
     void loadContents();
+    // Selects the first match from the top of the page; false when none.
+    bool findFromTop(const QString &text);
 
     static const char *const Pages[];
 
     QString directory;
     QListWidget *contents;
     QLineEdit *searchEdit;
+    // Says when no page holds the searched text.
+    QLabel *searchNote;
     QTextBrowser *browser;
 };
 

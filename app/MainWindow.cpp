@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QDateTime>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -52,16 +53,23 @@ MainWindow::MainWindow(QWidget *parent)
     widget = new Widget(this);
     communication = new Communication(this);
 
-    fileMenu = menuBar->addMenu(tr("File"));
-    quitAction = fileMenu->addAction(tr("Quit"));
-    setMenu = menuBar->addMenu(tr("Set"));
-    serialAction = setMenu->addAction(tr("Serial port"));
-    intervalAction = setMenu->addAction(tr("Time interval"));
-    historyMenu = menuBar->addMenu(tr("History record"));
-    queryAction = historyMenu->addAction(tr("History record query"));
-    helpMenu = menuBar->addMenu(tr("Help"));
-    instructionsAction = helpMenu->addAction(tr("Software instructions"));
-    aboutAction = helpMenu->addAction(tr("About"));
+    fileMenu = menuBar->addMenu(tr("&File"));
+    quitAction = fileMenu->addAction(tr("&Quit"));
+    setMenu = menuBar->addMenu(tr("&Set"));
+    serialAction = setMenu->addAction(tr("Serial &port"));
+    intervalAction = setMenu->addAction(tr("&Time interval"));
+    historyMenu = menuBar->addMenu(tr("History &record"));
+    queryAction = historyMenu->addAction(tr("History record &query"));
+    helpMenu = menuBar->addMenu(tr("&Help"));
+    instructionsAction = helpMenu->addAction(tr("Software &instructions"));
+    aboutAction = helpMenu->addAction(tr("&About"));
+    // Desktops of the Windows key scheme bind no key to Quit.
+    const QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    quitAction->setShortcuts(quitKeys.isEmpty() ? QList<QKeySequence>{Qt::CTRL + Qt::Key_Q} : quitKeys);
+    serialAction->setShortcut(QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_P));
+    intervalAction->setShortcut(QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_I));
+    queryAction->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_H));
+    instructionsAction->setShortcut(QKeySequence::HelpContents);
 
     // Parentless here; the tool bar takes them over below.
     startButton = new QToolButton;
@@ -103,6 +111,8 @@ MainWindow::MainWindow(QWidget *parent)
     stopButton->setAutoRaise(true);
     stopButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     stopButton->setEnabled(false);
+    setButtonKey(startButton, Qt::Key_F5);
+    setButtonKey(stopButton, Qt::Key_F6);
 
     toolBar->addWidget(startButton);
     toolBar->addWidget(stopButton);
@@ -162,6 +172,13 @@ void MainWindow::slot_about()
     about.exec();
 }
 
+void MainWindow::setButtonKey(QToolButton *button, int key)
+{
+    button->setShortcut(QKeySequence(key));
+    button->setToolTip(QStringLiteral("%1 (%2)").arg(button->text(),
+                                                     button->shortcut().toString(QKeySequence::NativeText)));
+}
+
 void MainWindow::slot_start()
 {
     // A port that could not be opened yields nothing: say why instead of
@@ -170,6 +187,9 @@ void MainWindow::slot_start()
         connectLabel->setText(portFailure);
         return;
     }
+    // Pressed from the keyboard, Start disables itself: the focus goes to
+    // Stop rather than on to the table.
+    const bool keyboard = startButton->hasFocus();
     widget->clearForStart();
     widget->setLinkIndicator(true);
     communication->startWatchdog();
@@ -180,10 +200,13 @@ void MainWindow::slot_start()
     connectLabel->setText(tr("Connected"));
     serialAction->setEnabled(false);
     intervalAction->setEnabled(false);
+    if (keyboard)
+        stopButton->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::slot_stop()
 {
+    const bool keyboard = stopButton->hasFocus();
     widget->setLinkIndicator(false);
     timerUpdate->stop();
     startButton->setEnabled(true);
@@ -191,6 +214,8 @@ void MainWindow::slot_stop()
     connectLabel->setText(stoppedText());
     serialAction->setEnabled(true);
     intervalAction->setEnabled(true);
+    if (keyboard)
+        startButton->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::slot_timerDateTime()

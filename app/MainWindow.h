@@ -49,6 +49,8 @@ private slots:
     void slot_dataQuerytime(QDateTime &startTime, QDateTime &stopTime);
 
 private:
+    // The key also shows in the button's tip.
+    static void setButtonKey(QToolButton *button, int key);
     void storeReading();
     void showStoreState();
     QString stoppedText() const;

@@ -45,6 +45,7 @@ MineTime::MineTime(QWidget *parent)
     intervalEdit->setValidator(new QIntValidator(MinimumSeconds, MaximumSeconds, intervalEdit));
     intervalEdit->setText(QStringLiteral("1"));
     intervalEdit->setEnabled(false);
+    intervalEdit->setAccessibleName(tr("Interval in seconds"));
 
     checkRow->addWidget(autoCheckBox);
     intervalRow->addWidget(intervalLabel);

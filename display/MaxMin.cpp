@@ -45,6 +45,8 @@ MaxMin::MaxMin(QWidget *parent)
         edit->setEnabled(false);
         edit->setAlignment(Qt::AlignCenter);
     }
+    maxEdit->setAccessibleName(tr("Maximum"));
+    minEdit->setAccessibleName(tr("Minimum"));
     innerLayout->addWidget(maxLabel);
     innerLayout->addWidget(maxEdit);
     innerLayout->addStretch();

@@ -7,8 +7,8 @@
 const char *const MinusButton::LitStyle = "background-color: rgb(0, 255, 0);";
 const char *const MinusButton::DarkStyle = "background-color: black";
 
-MinusButton::MinusButton(const QString &text, QWidget *parent)
-    : QPushButton(text, parent)
+MinusButton::MinusButton(QWidget *parent)
+    : QFrame(parent)
 {
     setStyleSheet(QLatin1String(LitStyle));
     setFont(PanelFont::make(24, QFont::Bold));

@@ -1,18 +1,18 @@
 #ifndef MINUSBUTTON_H
 #define MINUSBUTTON_H
 
-#include <QPushButton>
+#include <QFrame>
 
-// The reading panel's minus sign: a flat bar, lit or dark. A button only in
-// form; nothing listens to it.
-class MinusButton : public QPushButton
+// The reading panel's minus sign: a flat bar, lit or dark. A frame rather
+// than a button, so it takes no focus and no screen reader calls it one.
+class MinusButton : public QFrame
 {
     Q_OBJECT
 public:
     static const char *const LitStyle;
     static const char *const DarkStyle;
 
-    explicit MinusButton(const QString &text, QWidget *parent = nullptr);
+    explicit MinusButton(QWidget *parent = nullptr);
     ~MinusButton() override;
 
     void setLight(bool on);

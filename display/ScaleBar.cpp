@@ -5,18 +5,19 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPushButton>
+#include <QFrame>
 
 namespace {
 const char *const markStyle =
     "background-color: rgb(0, 255, 0);border-radius: 3px; color: rgb(255, 255, 255);";
 const char *const numberStyle = "color: rgb(0, 255, 0);";
 
-// A plain button used only for its look; keeps its place in the grid when
-// hidden so the scale does not shift as the bar moves.
-QPushButton *makeMark(int width, int height, QWidget *parent)
+// A plain frame used only for its look: it takes no focus and is no button
+// to a screen reader. It keeps its place in the grid when hidden so the scale
+// does not shift as the bar moves.
+QFrame *makeMark(int width, int height, QWidget *parent)
 {
-    auto *mark = new QPushButton(parent);
+    auto *mark = new QFrame(parent);
     mark->setFixedSize(width, height);
     mark->setStyleSheet(QLatin1String(markStyle));
     QSizePolicy policy = mark->sizePolicy();
@@ -43,7 +44,7 @@ ScaleBar::ScaleBar(QWidget *parent)
     for (int k = 0; k < SegmentCount; ++k) {
         const bool major = k % 10 == 0;
         const int height = major ? 25 : (k % 2 == 1 ? 15 : 20);
-        QPushButton *segment = makeMark(4, height, this);
+        QFrame *segment = makeMark(4, height, this);
         layout->addWidget(segment, 0, k, Qt::AlignBottom | Qt::AlignHCenter);
         segments.append(segment);
 
@@ -58,7 +59,7 @@ ScaleBar::ScaleBar(QWidget *parent)
         }
 
         const int dotSize = major ? 4 : 2;
-        QPushButton *dot = makeMark(dotSize, dotSize, this);
+        QFrame *dot = makeMark(dotSize, dotSize, this);
         layout->addWidget(dot, 2, k, Qt::AlignTop | Qt::AlignHCenter);
         dots.append(dot);
     }
@@ -73,7 +74,7 @@ ScaleBar::~ScaleBar() = default;
 
 void ScaleBar::setSegmentsVisible(bool on)
 {
-    for (QPushButton *segment : qAsConst(segments))
+    for (QFrame *segment : qAsConst(segments))
         segment->setVisible(on);
 }
 
@@ -85,7 +86,7 @@ void ScaleBar::setLabelsVisible(bool on)
 
 void ScaleBar::setDotsVisible(bool on)
 {
-    for (QPushButton *dot : qAsConst(dots))
+    for (QFrame *dot : qAsConst(dots))
         dot->setVisible(on);
 }
 

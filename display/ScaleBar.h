@@ -6,7 +6,7 @@
 
 class QGridLayout;
 class QLabel;
-class QPushButton;
+class QFrame;
 class Triangle;
 
 // The meter's analogue bar: 45 segments over a 0 to 20 scale with a dot
@@ -29,16 +29,16 @@ public:
     // shows only above n = 45.
     void setLevel(int n);
 
-    const QList<QPushButton *> &segmentButtons() const { return segments; }
+    const QList<QFrame *> &segmentButtons() const { return segments; }
     const QList<QLabel *> &numberLabels() const { return scaleLabels; }
-    const QList<QPushButton *> &dotButtons() const { return dots; }
+    const QList<QFrame *> &dotButtons() const { return dots; }
     const Triangle *arrow() const { return triangle; }
 
 private:
     QGridLayout *layout;
-    QList<QPushButton *> segments;
+    QList<QFrame *> segments;
     QList<QLabel *> scaleLabels;
-    QList<QPushButton *> dots;
+    QList<QFrame *> dots;
     Triangle *triangle;
 };
 

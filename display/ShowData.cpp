@@ -21,6 +21,12 @@ StateLabel *makeIndicator(const QString &name, int pointSize, QWidget *parent)
     label->setObjectName(name);
     return label;
 }
+
+void nameField(QWidget *field, const QString &name)
+{
+    if (field->accessibleName() != name)
+        field->setAccessibleName(name);
+}
 }
 
 ShowData::ShowData(QWidget *parent)
@@ -34,7 +40,7 @@ ShowData::ShowData(QWidget *parent)
       maxLabel(makeIndicator(QStringLiteral("MAX"), 12, this)),
       minLabel(makeIndicator(QStringLiteral("MIN"), 12, this)),
       funcLabel(new FuncLabel(QStringLiteral("DCmV"), this)),
-      minusButton(new MinusButton(QString(), this)),
+      minusButton(new MinusButton(this)),
       dataLabel(new DataLabel(QStringLiteral("8.0000"), this)),
       unitLabel(new UnitLabel(QStringLiteral("mV"), this)),
       scaleBar(new ScaleBar(this)),
@@ -93,6 +99,9 @@ ShowData::ShowData(QWidget *parent)
     mainLayout->addLayout(readingLayout);
     mainLayout->addWidget(scaleBar);
     mainLayout->addStretch();
+
+    scaleBar->setAccessibleName(tr("Bar graph"));
+    nameReading(true);
 }
 
 ShowData::~ShowData() = default;
@@ -110,17 +119,25 @@ void ShowData::refreshPanel()
     minusButton->setLight(reading.negative);
     dataLabel->setText(reading.valueText);
     unitLabel->setText(reading.unitText);
+    nameReading(reading.negative);
 }
 
 void ShowData::setDataText(QString text)
 {
-    if (text.contains(QLatin1Char('-'))) {
-        minusButton->setLight(true);
+    const bool negative = text.contains(QLatin1Char('-'));
+    minusButton->setLight(negative);
+    if (negative)
         text.remove(0, 1);
-    } else {
-        minusButton->setLight(false);
-    }
     dataLabel->setText(text);
+    nameReading(negative);
+}
+
+void ShowData::nameReading(bool negative)
+{
+    const QString value = dataLabel->text();
+    nameField(funcLabel, tr("Function: %1").arg(funcLabel->text()));
+    nameField(dataLabel, tr("Value: %1").arg(negative ? QLatin1Char('-') + value : value));
+    nameField(unitLabel, tr("Unit: %1").arg(unitLabel->text()));
 }
 
 void ShowData::updateMaxMinState()

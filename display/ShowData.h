@@ -31,6 +31,10 @@ public:
     void setBarValue(double v);
 
 private:
+    // Names the function, value and unit after what they show, the value
+    // with its sign, for screen readers.
+    void nameReading(bool negative);
+
     StateLabel *autoLabel;
     StateLabel *manualLabel;
     StateLabel *rs232Label;

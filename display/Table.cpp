@@ -13,6 +13,8 @@ Table::Table(const QStringList &headers, QWidget *parent)
     setColumnCount(headers.size());
     setHorizontalHeaderLabels(headers);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Tab leaves the table for the next control; the arrows move in it.
+    setTabKeyNavigation(false);
 }
 
 Table::~Table() = default;

@@ -34,6 +34,10 @@ Widget::Widget(QWidget *parent)
     mainSplitter->setStretchFactor(1, 1);
 
     layout->addWidget(mainSplitter);
+
+    showData->setAccessibleName(tr("Meter display"));
+    table->setAccessibleName(tr("Live readings"));
+    wave->setAccessibleName(tr("Live plot"));
 }
 
 Widget::~Widget() = default;

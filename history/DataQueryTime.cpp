@@ -40,6 +40,8 @@ DataQueryTime::DataQueryTime(QWidget *parent)
     cancelButton->setFixedSize(70, 30);
     startEdit->setDisplayFormat(TimeFormat);
     stopEdit->setDisplayFormat(TimeFormat);
+    startEdit->setAccessibleName(tr("Start time"));
+    stopEdit->setAccessibleName(tr("Stop time"));
 
     grid->addWidget(startLabel, 0, 0);
     grid->addWidget(startEdit, 0, 1);

@@ -32,7 +32,7 @@
 <context>
     <name>ComSet</name>
     <message>
-        <location filename="../app/ComSet.cpp" line="+22"/>
+        <location filename="../app/ComSet.cpp" line="+25"/>
         <source>Serial Port Setup</source>
         <translation>串口设置</translation>
     </message>
@@ -51,6 +51,11 @@
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <location line="+12"/>
+        <source>Serial port</source>
+        <translation>串口</translation>
+    </message>
 </context>
 <context>
     <name>Communication</name>
@@ -65,9 +70,14 @@
         <translation>无法打开 %1：%2</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+11"/>
         <source> (the device belongs to group %1; join it and log in again)</source>
         <translation>（该设备属于用户组 %1；请加入该组并重新登录）</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source> (the device is owned by %1 with mode %2, which gives its group no read and write access)</source>
+        <translation>（该设备的所有者是 %1，权限模式为 %2，其用户组不能读写它）</translation>
     </message>
 </context>
 <context>
@@ -98,7 +108,17 @@
         <translation>取消</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+9"/>
+        <source>Start time</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Stop time</source>
+        <translation>停止时间</translation>
+    </message>
+    <message>
+        <location line="+24"/>
         <source>warning</source>
         <translation>警告</translation>
     </message>
@@ -111,19 +131,25 @@
 <context>
     <name>HelpWindow</name>
     <message>
-        <location filename="../app/HelpWindow.cpp" line="+35"/>
+        <location filename="../app/HelpWindow.cpp" line="+38"/>
         <source>Quorvane Help</source>
         <translation>Quorvane 帮助</translation>
     </message>
     <message>
         <location line="+3"/>
+        <location line="+2"/>
         <source>Search</source>
         <translation>搜索</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+36"/>
         <source>The help pages are not installed in %1.</source>
         <translation>帮助页面未安装在 %1 中。</translation>
+    </message>
+    <message>
+        <location line="+93"/>
+        <source>No page contains &quot;%1&quot;.</source>
+        <translation>没有页面包含“%1”。</translation>
     </message>
 </context>
 <context>
@@ -274,12 +300,12 @@ Do you want to replace it?</source>
     </message>
     <message>
         <location line="+10"/>
-        <location line="+92"/>
+        <location line="+93"/>
         <source>completed</source>
         <translation>完成</translation>
     </message>
     <message>
-        <location line="-91"/>
+        <location line="-92"/>
         <source>The file has been exported, is it open now?</source>
         <translation>文件已导出，是否现在打开？</translation>
     </message>
@@ -307,7 +333,7 @@ Do you want to replace it?</source>
         <translation>无法打印表格：%1</translation>
     </message>
     <message>
-        <location line="+133"/>
+        <location line="+134"/>
         <source>Laying out the pages...</source>
         <translation>正在排版页面……</translation>
     </message>
@@ -335,69 +361,73 @@ Do you want to replace it?</source>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+40"/>
+        <location filename="../app/MainWindow.cpp" line="+41"/>
         <source>Quorvane</source>
         <translation>Quorvane 万用表上位机</translation>
     </message>
     <message>
-        <location line="+15"/>
-        <source>File</source>
-        <translation>文件</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Quit</source>
-        <translation>退出</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Set</source>
-        <translation>设置</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Serial port</source>
-        <translation>串口</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Time interval</source>
-        <translation>时间间隔</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>History record</source>
-        <translation>历史记录</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <location line="+179"/>
+        <location line="+222"/>
         <source>History record query</source>
         <translation>历史记录查询</translation>
     </message>
     <message>
-        <location line="-178"/>
-        <source>Help</source>
-        <translation>帮助</translation>
+        <location line="-207"/>
+        <source>&amp;File</source>
+        <translation>文件(&amp;F)</translation>
     </message>
     <message>
         <location line="+1"/>
-        <source>Software instructions</source>
-        <translation>软件说明</translation>
+        <source>&amp;Quit</source>
+        <translation>退出(&amp;Q)</translation>
     </message>
     <message>
         <location line="+1"/>
-        <source>About</source>
-        <translation>关于</translation>
+        <source>&amp;Set</source>
+        <translation>设置(&amp;S)</translation>
     </message>
     <message>
-        <location line="+8"/>
-        <location line="+204"/>
+        <location line="+1"/>
+        <source>Serial &amp;port</source>
+        <translation>串口(&amp;P)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Time interval</source>
+        <translation>时间间隔(&amp;T)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>History &amp;record</source>
+        <translation>历史记录(&amp;R)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>History record &amp;query</source>
+        <translation>历史记录查询(&amp;Q)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Help</source>
+        <translation>帮助(&amp;H)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Software &amp;instructions</source>
+        <translation>软件说明(&amp;I)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;About</source>
+        <translation>关于(&amp;A)</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <location line="+221"/>
         <source>Disconnected</source>
         <translation>未连接</translation>
     </message>
     <message>
-        <location line="-179"/>
+        <location line="-196"/>
         <source>Start</source>
         <translation>开始</translation>
     </message>
@@ -407,8 +437,8 @@ Do you want to replace it?</source>
         <translation>停止</translation>
     </message>
     <message>
-        <location line="+78"/>
-        <location line="+48"/>
+        <location line="+90"/>
+        <location line="+53"/>
         <source>Connected</source>
         <translation>已连接</translation>
     </message>
@@ -434,6 +464,16 @@ Do you want to replace it?</source>
         <location line="+1"/>
         <source>Min:</source>
         <translation>最小值：</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Maximum</source>
+        <translation>最大值</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Minimum</source>
+        <translation>最小值</translation>
     </message>
 </context>
 <context>
@@ -478,11 +518,16 @@ Do you want to replace it?</source>
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <location line="+15"/>
+        <source>Interval in seconds</source>
+        <translation>间隔（秒）</translation>
+    </message>
 </context>
 <context>
     <name>RangeReader</name>
     <message>
-        <location filename="../store/RangeReader.cpp" line="+214"/>
+        <location filename="../store/RangeReader.cpp" line="+201"/>
         <source>Out of memory.</source>
         <translation>内存不足。</translation>
     </message>
@@ -500,6 +545,29 @@ Do you want to replace it?</source>
         <location line="+6"/>
         <source>The range holds more than %1 rows; choose a shorter one.</source>
         <translation>该时间范围内的记录超过 %1 行，请选择较短的范围。</translation>
+    </message>
+</context>
+<context>
+    <name>ShowData</name>
+    <message>
+        <location filename="../display/ShowData.cpp" line="+103"/>
+        <source>Bar graph</source>
+        <translation>条形图</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>Function: %1</source>
+        <translation>功能：%1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Value: %1</source>
+        <translation>数值：%1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Unit: %1</source>
+        <translation>单位：%1</translation>
     </message>
 </context>
 <context>
@@ -602,6 +670,21 @@ Do you want to replace it?</source>
         <location line="+0"/>
         <source>Func</source>
         <translation>功能</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Meter display</source>
+        <translation>万用表显示</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Live readings</source>
+        <translation>实时读数</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Live plot</source>
+        <translation>实时曲线</translation>
     </message>
 </context>
 <context>

@@ -32,7 +32,7 @@
 <context>
     <name>ComSet</name>
     <message>
-        <location filename="../app/ComSet.cpp" line="+22"/>
+        <location filename="../app/ComSet.cpp" line="+25"/>
         <source>Serial Port Setup</source>
         <translation>Serial Port Setup</translation>
     </message>
@@ -51,6 +51,11 @@
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <location line="+12"/>
+        <source>Serial port</source>
+        <translation>Serial port</translation>
+    </message>
 </context>
 <context>
     <name>Communication</name>
@@ -65,9 +70,14 @@
         <translation>Cannot open %1: %2</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+11"/>
         <source> (the device belongs to group %1; join it and log in again)</source>
         <translation> (the device belongs to group %1; join it and log in again)</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source> (the device is owned by %1 with mode %2, which gives its group no read and write access)</source>
+        <translation> (the device is owned by %1 with mode %2, which gives its group no read and write access)</translation>
     </message>
 </context>
 <context>
@@ -98,7 +108,17 @@
         <translation>Cancel</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+9"/>
+        <source>Start time</source>
+        <translation>Start time</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Stop time</source>
+        <translation>Stop time</translation>
+    </message>
+    <message>
+        <location line="+24"/>
         <source>warning</source>
         <translation>warning</translation>
     </message>
@@ -111,19 +131,25 @@
 <context>
     <name>HelpWindow</name>
     <message>
-        <location filename="../app/HelpWindow.cpp" line="+35"/>
+        <location filename="../app/HelpWindow.cpp" line="+38"/>
         <source>Quorvane Help</source>
         <translation>Quorvane Help</translation>
     </message>
     <message>
         <location line="+3"/>
+        <location line="+2"/>
         <source>Search</source>
         <translation>Search</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+36"/>
         <source>The help pages are not installed in %1.</source>
         <translation>The help pages are not installed in %1.</translation>
+    </message>
+    <message>
+        <location line="+93"/>
+        <source>No page contains &quot;%1&quot;.</source>
+        <translation>No page contains &quot;%1&quot;.</translation>
     </message>
 </context>
 <context>
@@ -274,12 +300,12 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <location line="+10"/>
-        <location line="+92"/>
+        <location line="+93"/>
         <source>completed</source>
         <translation>completed</translation>
     </message>
     <message>
-        <location line="-91"/>
+        <location line="-92"/>
         <source>The file has been exported, is it open now?</source>
         <translation>The file has been exported, is it open now?</translation>
     </message>
@@ -307,7 +333,7 @@ Do you want to replace it?</translation>
         <translation>The table could not be printed: %1</translation>
     </message>
     <message>
-        <location line="+133"/>
+        <location line="+134"/>
         <source>Laying out the pages...</source>
         <translation>Laying out the pages...</translation>
     </message>
@@ -335,69 +361,73 @@ Do you want to replace it?</translation>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+40"/>
+        <location filename="../app/MainWindow.cpp" line="+41"/>
         <source>Quorvane</source>
         <translation>Quorvane</translation>
     </message>
     <message>
-        <location line="+15"/>
-        <source>File</source>
-        <translation>File</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Quit</source>
-        <translation>Quit</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Set</source>
-        <translation>Set</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Serial port</source>
-        <translation>Serial port</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Time interval</source>
-        <translation>Time interval</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>History record</source>
-        <translation>History record</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <location line="+179"/>
+        <location line="+222"/>
         <source>History record query</source>
         <translation>History record query</translation>
     </message>
     <message>
-        <location line="-178"/>
-        <source>Help</source>
-        <translation>Help</translation>
+        <location line="-207"/>
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
     </message>
     <message>
         <location line="+1"/>
-        <source>Software instructions</source>
-        <translation>Software instructions</translation>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quit</translation>
     </message>
     <message>
         <location line="+1"/>
-        <source>About</source>
-        <translation>About</translation>
+        <source>&amp;Set</source>
+        <translation>&amp;Set</translation>
     </message>
     <message>
-        <location line="+8"/>
-        <location line="+204"/>
+        <location line="+1"/>
+        <source>Serial &amp;port</source>
+        <translation>Serial &amp;port</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Time interval</source>
+        <translation>&amp;Time interval</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>History &amp;record</source>
+        <translation>History &amp;record</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>History record &amp;query</source>
+        <translation>History record &amp;query</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Help</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Software &amp;instructions</source>
+        <translation>Software &amp;instructions</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;About</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <location line="+221"/>
         <source>Disconnected</source>
         <translation>Disconnected</translation>
     </message>
     <message>
-        <location line="-179"/>
+        <location line="-196"/>
         <source>Start</source>
         <translation>Start</translation>
     </message>
@@ -407,8 +437,8 @@ Do you want to replace it?</translation>
         <translation>Stop</translation>
     </message>
     <message>
-        <location line="+78"/>
-        <location line="+48"/>
+        <location line="+90"/>
+        <location line="+53"/>
         <source>Connected</source>
         <translation>Connected</translation>
     </message>
@@ -434,6 +464,16 @@ Do you want to replace it?</translation>
         <location line="+1"/>
         <source>Min:</source>
         <translation>Min:</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Maximum</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Minimum</source>
+        <translation>Minimum</translation>
     </message>
 </context>
 <context>
@@ -478,11 +518,16 @@ Do you want to replace it?</translation>
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <location line="+15"/>
+        <source>Interval in seconds</source>
+        <translation>Interval in seconds</translation>
+    </message>
 </context>
 <context>
     <name>RangeReader</name>
     <message>
-        <location filename="../store/RangeReader.cpp" line="+214"/>
+        <location filename="../store/RangeReader.cpp" line="+201"/>
         <source>Out of memory.</source>
         <translation>Out of memory.</translation>
     </message>
@@ -500,6 +545,29 @@ Do you want to replace it?</translation>
         <location line="+6"/>
         <source>The range holds more than %1 rows; choose a shorter one.</source>
         <translation>The range holds more than %1 rows; choose a shorter one.</translation>
+    </message>
+</context>
+<context>
+    <name>ShowData</name>
+    <message>
+        <location filename="../display/ShowData.cpp" line="+103"/>
+        <source>Bar graph</source>
+        <translation>Bar graph</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>Function: %1</source>
+        <translation>Function: %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Value: %1</source>
+        <translation>Value: %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Unit: %1</source>
+        <translation>Unit: %1</translation>
     </message>
 </context>
 <context>
@@ -602,6 +670,21 @@ Do you want to replace it?</translation>
         <location line="+0"/>
         <source>Func</source>
         <translation>Func</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Meter display</source>
+        <translation>Meter display</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Live readings</source>
+        <translation>Live readings</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Live plot</source>
+        <translation>Live plot</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 
 namespace {
@@ -28,6 +29,16 @@ int lastTerminator(const QByteArray &bytes)
 bool bit(char byte, int n)
 {
     return (uchar(byte) >> n) & 1;
+}
+
+// The device a port name stands for: like the serial port itself, a bare
+// name such as "ttyUSB0" means /dev/ttyUSB0, not a file in the working folder.
+QString devicePath(const QString &name)
+{
+    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1String("./"))
+        || name.startsWith(QLatin1String("../")))
+        return name;
+    return QStringLiteral("/dev/") + name;
 }
 }
 
@@ -73,14 +84,23 @@ bool Communication::openPort(const QString &name, int baudRate)
 bool Communication::failOpen(const QString &name, const QString &reason)
 {
     lastPortError = tr("Cannot open %1: %2").arg(name, reason);
-    // Access is granted by the device's group (dialout for USB adapters on
-    // Debian): name it, so the user knows which one to join.
+    // Access is usually granted by the device's group (dialout for USB
+    // adapters on Debian): name it, so the user knows which one to join. A
+    // group that may not both read and write the device would not help, so
+    // then the owner and the mode are named instead.
     struct stat info;
-    if (serialPort->error() == QSerialPort::PermissionError
-        && ::stat(QFile::encodeName(name).constData(), &info) == 0) {
-        if (const group *owner = ::getgrgid(info.st_gid))
-            lastPortError += tr(" (the device belongs to group %1; join it and log in again)")
-                                 .arg(QString::fromLocal8Bit(owner->gr_name));
+    if (serialPort->error() != QSerialPort::PermissionError
+        || ::stat(QFile::encodeName(devicePath(name)).constData(), &info) != 0)
+        return false;
+    const group *deviceGroup = ::getgrgid(info.st_gid);
+    if (deviceGroup && (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP)) {
+        lastPortError += tr(" (the device belongs to group %1; join it and log in again)")
+                             .arg(QString::fromLocal8Bit(deviceGroup->gr_name));
+    } else {
+        const passwd *owner = ::getpwuid(info.st_uid);
+        lastPortError += tr(" (the device is owned by %1 with mode %2, which gives its group no read and write access)")
+                             .arg(owner ? QString::fromLocal8Bit(owner->pw_name) : QString::number(info.st_uid))
+                             .arg(info.st_mode & 07777, 3, 8, QLatin1Char('0'));
     }
     return false;
 }

@@ -4,13 +4,14 @@
 #include "plot/GapCurve.h"
 #include "plot/TimeScaleDrawR.h"
 #include "plot/TimeScaleEngine.h"
+#include "plot/WaveMagnifier.h"
 
 #include <QBrush>
 #include <QColor>
 #include <QFontMetrics>
 #include <QPen>
 #include <qwt_plot_grid.h>
-#include <qwt_plot_magnifier.h>
+#include <qwt_plot_canvas.h>
 #include <qwt_plot_panner.h>
 #include <qwt_scale_widget.h>
 
@@ -55,7 +56,12 @@ Wave::Wave(QWidget *parent)
     setMinimumSize(300, 200);
 
     panner = new QwtPlotPanner(canvas());
-    magnifier = new QwtPlotMagnifier(canvas());
+    magnifier = new WaveMagnifier(canvas());
+    connect(magnifier, &WaveMagnifier::signal_home, this, &Wave::showAll);
+    // A Tab stop, so Home and the magnifier's + and - keys reach it.
+    canvas()->setFocusPolicy(Qt::StrongFocus);
+    if (auto *plotCanvas = qobject_cast<QwtPlotCanvas *>(canvas()))
+        plotCanvas->setFocusIndicator(QwtPlotCanvas::CanvasFocusIndicator);
 }
 
 Wave::~Wave() = default;
@@ -99,12 +105,21 @@ void Wave::restart()
 
 void Wave::setYRange(double lower, double upper)
 {
+    homeLower = lower;
+    homeUpper = upper;
     // Equal limits (no frame decoded yet, or a range without a scale) would
     // give an axis without height: scale to the points instead.
     if (lower == upper)
         followData(QwtPlot::yLeft, lower - 1.0, upper + 1.0);
     else
         setAxisScale(QwtPlot::yLeft, lower, upper);
+}
+
+void Wave::showAll()
+{
+    followData(QwtPlot::xBottom, -0.5, 0.5);
+    setYRange(homeLower, homeUpper);
+    replot();
 }
 
 void Wave::setTimeOrigin(const QDateTime &origin)
@@ -144,6 +159,10 @@ void Wave::resizeEvent(QResizeEvent *event)
     if (steps != axisMaxMajor(QwtPlot::xBottom)) {
         setAxisMaxMajor(QwtPlot::xBottom, steps);
         replot();
+        // The new ticks change the room the axes need, and no layout request
+        // follows while the plot is being shown: without this the value
+        // axis kept too little room and its title was cut on the left.
+        updateLayout();
     }
 }
 

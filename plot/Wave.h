@@ -8,8 +8,8 @@
 class GapCurve;
 class QwtPlotCurve;
 class QwtPlotGrid;
-class QwtPlotMagnifier;
 class QwtPlotPanner;
+class WaveMagnifier;
 
 // Readings over time: one green curve on black, clock times on the x axis.
 // Used live (one point per sample) and by the history window (bulk fill).
@@ -26,6 +26,9 @@ public:
     void restart();
     void setYRange(double lower, double upper);
     void setTimeOrigin(const QDateTime &origin);
+    // Undoes pans and zooms: the time axis follows the points again and the
+    // value axis goes back to the last setYRange().
+    void showAll();
 
     // Replaces every point at once: the vectors are taken over without a
     // copy, handed to the curve once and drawn once. If the lengths differ
@@ -52,11 +55,14 @@ private:
 
     GapCurve *curve;
     QwtPlotGrid *grid;
-    QwtPlotMagnifier *magnifier;
+    WaveMagnifier *magnifier;
     QwtPlotPanner *panner;
     QVector<double> xData;
     QVector<double> yData;
     QDateTime startTime;
+    // The value axis that showAll() returns to; equal limits follow the data.
+    double homeLower = 0.0;
+    double homeUpper = 0.0;
 };
 
 #endif

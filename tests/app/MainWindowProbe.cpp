@@ -90,8 +90,9 @@ QString MainWindowProbe::storeNotice() const
 QAction *MainWindowProbe::action(const QString &text) const
 {
     const QList<QAction *> actions = window->findChildren<QAction *>();
+    // By the text as read, without its mnemonic marks.
     for (QAction *action : actions) {
-        if (action->text() == text)
+        if (QString(action->text()).remove(QLatin1Char('&')) == text)
             return action;
     }
     return nullptr;

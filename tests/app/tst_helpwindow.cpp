@@ -5,11 +5,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 class TestHelpWindow : public QObject
 {
@@ -76,10 +78,12 @@ void TestHelpWindow::searchNarrowsContents_data()
     QTest::addColumn<QLocale::Language>("language");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("titles");
-    QTest::newRow("English") << QLocale::English << "DIALOUT" << QStringList{"Connecting the meter"};
+    QTest::newRow("English") << QLocale::English << "DIALOUT"
+                             << QStringList{"Connecting the meter", "Choosing the serial port"};
     QTest::newRow("Chinese") << QLocale::Chinese << QString::fromUtf8("零调制解调器")
                              << QStringList{QString::fromUtf8("万用表模拟器与运行命令")};
-    QTest::newRow("nowhere") << QLocale::English << "zzqx" << QStringList();
+    // Its first letter is on the first page, which therefore stays.
+    QTest::newRow("nowhere") << QLocale::English << "qqzx" << QStringList();
 }
 
 void TestHelpWindow::searchNarrowsContents()
@@ -90,7 +94,13 @@ void TestHelpWindow::searchNarrowsContents()
 
     HelpWindow window(helpDir(), QLocale(language));
     auto *contents = window.findChild<QListWidget *>();
-    window.findChild<QLineEdit *>()->setText(text);
+    // Typed letter by letter: each longer text is found again from the top.
+    for (int typed = 1; typed <= text.size(); ++typed)
+        window.findChild<QLineEdit *>()->setText(text.left(typed));
+    auto *browser = window.findChild<QTextBrowser *>();
+    if (!titles.isEmpty())
+        QCOMPARE(browser->textCursor().selectionStart(), browser->toPlainText().indexOf(text, 0, Qt::CaseInsensitive));
+    QCOMPARE(window.findChild<QLabel *>()->isVisibleTo(&window), titles.isEmpty());
     QStringList shown;
     for (int row = 0; row < contents->count(); ++row) {
         if (!contents->item(row)->isHidden())
@@ -122,6 +132,11 @@ void TestHelpWindow::showForReusesOneWindow()
     first->close();
     QCOMPARE(HelpWindow::showFor(&owner), first);
     QVERIFY(first->isVisible());
+    for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL + Qt::Key_W)}) {
+        QApplication::setActiveWindow(HelpWindow::showFor(&owner));
+        QTest::keySequence(first, key);
+        QVERIFY2(!first->isVisible(), qPrintable(key.toString()));
+    }
 }
 
 // Every page exists in both languages, help.chm holds the English ones, and

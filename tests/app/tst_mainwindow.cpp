@@ -1,4 +1,5 @@
 #include "app/ComSet.h"
+#include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "app/MineTime.h"
 #include "display/MinusButton.h"
@@ -81,6 +82,7 @@ private slots:
     void signFlipsLeaveNoLooksBehind();
     void aboutIsBuiltAfreshEachTime();
     void quitClosesTheWindow();
+    void keyboardOnlySession();
 
 private:
     // The meter sends frames continuously, so a frame is always followed by
@@ -128,10 +130,10 @@ void TestMainWindow::startUpState()
     QStringList entries;
     const QList<QAction *> menuActions = base->menuBar()->actions();
     for (const QAction *menuAction : menuActions) {
-        menus << menuAction->text();
+        menus << QString(menuAction->text()).remove('&');
         const QList<QAction *> items = menuAction->menu()->actions();
         for (const QAction *item : items)
-            entries << item->text();
+            entries << QString(item->text()).remove('&');
     }
     QCOMPARE(menus, (QStringList{"File", "Set", "History record", "Help"}));
     QCOMPARE(entries, (QStringList{"Quit", "Serial port", "Time interval", "History record query",
@@ -454,6 +456,60 @@ void TestMainWindow::quitClosesTheWindow()
 {
     QVERIFY(window->isVisible());
     probe->action(QStringLiteral("Quit"))->trigger();
+    QVERIFY(!window->isVisible());
+}
+
+void TestMainWindow::keyboardOnlySession()
+{
+    QApplication::setActiveWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    const auto key = [](int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(code), modifiers);
+    };
+    // Tab goes round Start, the table and the plot (Stop is disabled).
+    probe->startButton()->setFocus();
+    QList<QWidget *> cycle{QApplication::focusWidget()};
+    do {
+        key(Qt::Key_Tab);
+        cycle << QApplication::focusWidget();
+    } while (cycle.last() != cycle.first() && cycle.size() < 10);
+    QVERIFY2(cycle.size() <= 5 && cycle.contains(probe->liveTable()), qPrintable(QString::number(cycle.size())));
+
+    key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(probe->comSet()->isActiveWindow());
+    key(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), meter.slavePath());
+    key(Qt::Key_Return);
+    QVERIFY(!probe->comSet()->isVisible());
+    QApplication::setActiveWindow(window);
+    // Start and Stop pressed with the space bar hand the focus to each other.
+    probe->startButton()->setFocus();
+    key(Qt::Key_Space);
+    QVERIFY(probe->isRunning());
+    QVERIFY(probe->stopButton()->hasFocus());
+    QVERIFY(send(frame(FuncDCV, 1, 1000)));
+    QTRY_COMPARE_WITH_TIMEOUT(probe->liveTable()->rowCount(), 1, 5000);
+    key(Qt::Key_Space);
+    QVERIFY(probe->isStopped() && probe->startButton()->hasFocus());
+    // A button's key clicks it after a short flash.
+    key(Qt::Key_F5);
+    QTRY_VERIFY(probe->isRunning());
+    key(Qt::Key_F6);
+    QTRY_VERIFY(probe->isStopped());
+
+    key(Qt::Key_H, Qt::ControlModifier);
+    QTRY_VERIFY(probe->dataQueryTime()->isActiveWindow());
+    key(Qt::Key_Escape);
+    QVERIFY(!probe->dataQueryTime()->isVisible());
+    QApplication::setActiveWindow(window);
+    key(Qt::Key_F1);
+    auto *help = window->findChild<HelpWindow *>();
+    QVERIFY(help && help->isVisible());
+    QTRY_VERIFY(help->isActiveWindow());
+    key(Qt::Key_W, Qt::ControlModifier);
+    QVERIFY(!help->isVisible());
+    QApplication::setActiveWindow(window);
+    key(Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(!window->isVisible());
 }
 

@@ -10,7 +10,8 @@
 #include "tests/common/TestRegistry.h"
 
 #include <QLabel>
-#include <QPushButton>
+#include <QAccessible>
+#include <QFrame>
 #include <QTest>
 
 namespace {
@@ -57,7 +58,7 @@ void setAllFlags(bool on)
 int segmentsShown(const ScaleBar *bar)
 {
     int shown = 0;
-    for (const QPushButton *segment : bar->segmentButtons())
+    for (const QFrame *segment : bar->segmentButtons())
         shown += segment->isHidden() ? 0 : 1;
     return shown;
 }
@@ -76,6 +77,7 @@ private slots:
     void refreshPanel();
     void setDataText_data();
     void setDataText();
+    void noPartTakesFocusOrPassesForAButton();
     void maxMinFollowFlags();
     void maxMinBlinkInPhaseWithHold();
     void setBarValue_data();
@@ -154,7 +156,7 @@ void TestShowData::indicatorsSwitchBetweenTwoStyles()
     QCOMPARE(label.styleSheet(), litText);
     QCOMPARE(label.text(), QStringLiteral("REL"));
 
-    MinusButton minus(QString{});
+    MinusButton minus;
     minus.setLight(false);
     QCOMPARE(minus.styleSheet(), darkBar);
     minus.setLight(true);
@@ -220,6 +222,18 @@ void TestShowData::setDataText()
         panel.setDataText(text);
         QCOMPARE(minusLit(panel), minus);
         QCOMPARE(valueShown(panel), shown);
+        // The minus bar is not read out: the value's name carries the sign.
+        QCOMPARE(QAccessible::queryAccessibleInterface(panel.findChild<DataLabel *>())->text(QAccessible::Name),
+                 "Value: " + text);
+    }
+}
+
+void TestShowData::noPartTakesFocusOrPassesForAButton()
+{
+    ShowData panel;
+    for (QWidget *part : panel.findChildren<QWidget *>()) {
+        QCOMPARE(part->focusPolicy(), Qt::NoFocus);
+        QVERIFY(QAccessible::queryAccessibleInterface(part)->role() != QAccessible::Button);
     }
 }
 
@@ -304,7 +318,7 @@ void TestShowData::setBarValue()
     QCOMPARE(segmentsShown(bar), segments);
     for (const QLabel *label : bar->numberLabels())
         QCOMPARE(!label->isHidden(), scale);
-    for (const QPushButton *dot : bar->dotButtons())
+    for (const QFrame *dot : bar->dotButtons())
         QCOMPARE(!dot->isHidden(), scale);
     QCOMPARE(!bar->arrow()->isHidden(), arrow);
 }

@@ -1,5 +1,6 @@
 #include "display/DataLabel.h"
 #include "display/MaxMin.h"
+#include "display/MinusButton.h"
 #include "display/ScaleBar.h"
 #include "display/ShowData.h"
 #include "display/StateLabel.h"
@@ -9,7 +10,7 @@
 #include "plot/Wave.h"
 #include "tests/common/TestRegistry.h"
 
-#include <QPushButton>
+#include <QFrame>
 #include <QSplitter>
 #include <QTest>
 #include <qwt_plot_curve.h>
@@ -134,7 +135,7 @@ void TestWidget::sampleGoesEverywhere()
 
     // The bar follows the magnitude: 1.25 lights segments 0 to 2.
     int segments = 0;
-    for (const QPushButton *s : widget.panel()->findChild<ScaleBar *>()->segmentButtons())
+    for (const QFrame *s : widget.panel()->findChild<ScaleBar *>()->segmentButtons())
         segments += s->isHidden() ? 0 : 1;
     QCOMPARE(segments, 3);
 
@@ -265,7 +266,7 @@ void TestWidget::showReadingShowsRecordedExtremes()
     Reading::current().min = min;
     tick(widget);
     QCOMPARE(valueShown(widget), shown);
-    QCOMPARE(widget.panel()->findChild<QPushButton *>(QString(), Qt::FindDirectChildrenOnly)
+    QCOMPARE(widget.panel()->findChild<MinusButton *>(QString(), Qt::FindDirectChildrenOnly)
                      ->styleSheet() == QLatin1String("background-color: rgb(0, 255, 0);"),
              minus);
     QCOMPARE(lit(widget, "MAX"), max);

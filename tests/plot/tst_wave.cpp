@@ -67,10 +67,11 @@ bool greenAt(const Wave &wave, const QImage &image, double x, const double *y = 
     return false;
 }
 
-void wheel(Wave &wave, int delta)
+void wheel(Wave &wave, int delta, QPoint at = QPoint())
 {
-    const QPoint centre = wave.canvas()->rect().center();
-    QWheelEvent event(centre, wave.canvas()->mapToGlobal(centre), QPoint(), QPoint(0, delta),
+    if (at.isNull())
+        at = wave.canvas()->rect().center();
+    QWheelEvent event(at, wave.canvas()->mapToGlobal(at), QPoint(), QPoint(0, delta),
         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(wave.canvas(), &event);
 }
@@ -90,6 +91,8 @@ private slots:
     void setYRangeAndTimeOrigin();
     void equalLimitsAndEmptyAxes();
     void restartFollowsAgainAfterZoom();
+    void wheelZoomsAroundPointerUntilReset_data();
+    void wheelZoomsAroundPointerUntilReset();
     void timeLabelsDoNotOverlap_data();
     void timeLabelsDoNotOverlap();
     void piecesAreDrawnApart_data();
@@ -307,6 +310,47 @@ void TestWave::restartFollowsAgainAfterZoom()
     QCOMPARE(wave.axisInterval(QwtPlot::xBottom).maxValue(), 20.0);
 }
 
+void TestWave::wheelZoomsAroundPointerUntilReset_data()
+{
+    QTest::addColumn<bool>("doubleClick");   // else the Home key
+    QTest::newRow("double-click") << true;
+    QTest::newRow("Home") << false;
+}
+
+void TestWave::wheelZoomsAroundPointerUntilReset()
+{
+    QFETCH(bool, doubleClick);
+    Wave wave;
+    showAndWait(wave, 600, 400);
+    wave.setYRange(-10, 10);
+    wave.setPoints({0, 100}, {-5, 5});
+    // The value axis has the room its labels and title need.
+    const QwtScaleWidget *axis = wave.axisWidget(QwtPlot::yLeft);
+    QVERIFY(axis->width() >= axis->dimForLength(axis->height(), axis->font()));
+    const QPoint pointer(wave.canvas()->width() / 4, wave.canvas()->height() / 4);
+    const auto under = [&](int axis) {
+        return wave.canvasMap(axis).invTransform(axis == QwtPlot::yLeft ? pointer.y() : pointer.x());
+    };
+    const double x = under(QwtPlot::xBottom), y = under(QwtPlot::yLeft);
+    // Up zooms in, down out; the value under the pointer stays where it is.
+    for (int delta : {120, -240}) {
+        const double width = wave.axisInterval(QwtPlot::xBottom).width();
+        wheel(wave, delta, pointer);
+        QCOMPARE(wave.axisInterval(QwtPlot::xBottom).width() < width, delta > 0);
+        QVERIFY(qAbs(under(QwtPlot::xBottom) - x) < 0.5 && qAbs(under(QwtPlot::yLeft) - y) < 0.1);
+    }
+    if (doubleClick)
+        QTest::mouseDClick(wave.canvas(), Qt::LeftButton, Qt::NoModifier, pointer);
+    else
+        QTest::keyClick(wave.canvas(), Qt::Key_Home);
+    QCOMPARE(wave.axisInterval(QwtPlot::yLeft).minValue(), -10.0);
+    QCOMPARE(wave.axisInterval(QwtPlot::yLeft).maxValue(), 10.0);
+    // Everything shown, and new points followed again.
+    wave.addPoint(150.0, 0.0);
+    QVERIFY(wave.axisInterval(QwtPlot::xBottom).contains(0.0));
+    QVERIFY(wave.axisInterval(QwtPlot::xBottom).contains(150.0));
+}
+
 void TestWave::timeLabelsDoNotOverlap_data()
 {
     QTest::addColumn<int>("width");
@@ -396,9 +440,9 @@ void TestWave::columnsKeepTheirExtremes_data()
     QTest::addColumn<int>("wheelDelta");
     QTest::addColumn<int>("panBy");
     QTest::newRow("whole series") << 0 << 0;
-    QTest::newRow("zoomed in") << -1200 << 0;
-    QTest::newRow("zoomed in and panned") << -2400 << 250;
-    QTest::newRow("zoomed out") << 240 << 0;
+    QTest::newRow("zoomed in") << 1200 << 0;
+    QTest::newRow("zoomed in and panned") << 2400 << 250;
+    QTest::newRow("zoomed out") << -240 << 0;
 }
 
 void TestWave::columnsKeepTheirExtremes()
