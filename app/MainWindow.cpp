@@ -146,17 +146,17 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::slot_serial()
 {
-    comSet->show();
+    bringUp(comSet);
 }
 
 void MainWindow::slot_interval()
 {
-    mineTime->show();
+    bringUp(mineTime);
 }
 
 void MainWindow::slot_query()
 {
-    dataQueryTime->show();
+    bringUp(dataQueryTime);
 }
 
 void MainWindow::slot_direction()
@@ -170,6 +170,15 @@ void MainWindow::slot_about()
     // Built afresh for every showing.
     About about(nullptr);
     about.exec();
+}
+
+void MainWindow::bringUp(QWidget *dialog)
+{
+    // Shown again from the menu or its key, a dialog comes to the front with
+    // the keyboard, also where no window manager hands it over.
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 void MainWindow::setButtonKey(QToolButton *button, int key)

@@ -49,6 +49,7 @@ private slots:
     void slot_dataQuerytime(QDateTime &startTime, QDateTime &stopTime);
 
 private:
+    static void bringUp(QWidget *dialog);
     // The key also shows in the button's tip.
     static void setButtonKey(QToolButton *button, int key);
     void storeReading();

@@ -90,7 +90,6 @@ QString MainWindowProbe::storeNotice() const
 QAction *MainWindowProbe::action(const QString &text) const
 {
     const QList<QAction *> actions = window->findChildren<QAction *>();
-    // By the text as read, without its mnemonic marks.
     for (QAction *action : actions) {
         if (QString(action->text()).remove(QLatin1Char('&')) == text)
             return action;
