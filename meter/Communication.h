@@ -1,6 +1,8 @@
 #ifndef COMMUNICATION_H
 #define COMMUNICATION_H
 
+#include "meter/FrameDecoder.h"
+
 #include <QByteArray>
 #include <QSerialPort>
 #include <QString>
@@ -8,18 +10,15 @@
 
 class QTimer;
 
-// The one link to the meter: owns the serial port, collects the received
-// bytes, watches the line for silence, and decodes the newest complete frame
-// into Reading::current() when asked. The thread is never started; the base
-// class only serves as the QObject everything hangs on.
+// The one link to the meter: owns the serial port, hands the received bytes
+// to its FrameDecoder, watches the line for silence, and has the newest
+// complete frame decoded into Reading::current() when asked. The thread is
+// never started; the base class only serves as the QObject everything hangs on.
 class Communication : public QThread
 {
     Q_OBJECT
 public:
-    // While no frame is taken, the receive buffer never holds more bytes than
-    // this (about two seconds of the meter's stream); trimming keeps what the
-    // next takeLatestFrame() needs.
-    static constexpr int receiveBufferLimit = 4096;
+    static constexpr int receiveBufferLimit = FrameDecoder::receiveBufferLimit;
 
     explicit Communication(QObject *parent = nullptr);
 
@@ -47,23 +46,11 @@ private slots:
 
 private:
     bool failOpen(const QString &name, const QString &reason);
-    void trimReceiveBuffer();
-    bool parseFrame(const QByteArray &frame);
-    void parseOptions(const QByteArray &options);
-    bool selectFunction(uchar code, int rangeByte, bool alternate, bool ac, bool frequencyMode,
-                        int *functionIndex, int *range) const;
-    void parseValue(const QByteArray &digits);
 
     QSerialPort *serialPort;
-    QByteArray receiveBuffer;
+    FrameDecoder decoder;
     QTimer *watchdog;
     QString lastPortError;
-
-    // alternate, ac and frequencyMode matter only while one frame's function
-    // is selected, so they travel as arguments of selectFunction().
-    int lastFunctionIndex = -1;
-    int lastRange = -1;
-    static const char *const overloadTexts[5];
 };
 
 #endif

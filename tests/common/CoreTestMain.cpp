@@ -1,0 +1,10 @@
+// main() of the test executables that need no GUI.
+#include "tests/common/TestRegistry.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    return TestRegistry::runAll(argc, argv);
+}
