@@ -69,6 +69,14 @@
         <source> (the device belongs to group %1; join it and log in again)</source>
         <translation>（该设备属于用户组 %1；请加入该组并重新登录）</translation>
     </message>
+    <message>
+        <source>Meter disconnected: %1 was removed</source>
+        <translation>仪表已断开：%1 已被移除</translation>
+    </message>
+    <message>
+        <source>Meter disconnected: %1: %2</source>
+        <translation>仪表已断开：%1：%2</translation>
+    </message>
 </context>
 <context>
     <name>DataQueryTime</name>
@@ -421,6 +429,14 @@ Do you want to replace it?</source>
         <location line="+29"/>
         <source>Readings not stored: database unreachable</source>
         <translation>读数未存储：无法连接数据库</translation>
+    </message>
+    <message>
+        <source>No data from the meter for 5 s</source>
+        <translation>仪表 5 秒无数据</translation>
+    </message>
+    <message>
+        <source>Meter back on %1: acquisition resumed</source>
+        <translation>仪表已在 %1 重新连接：采集已恢复</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 #include "meter/Communication.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <grp.h>
@@ -25,8 +26,10 @@ Communication::Communication(QObject *parent)
 bool Communication::openPort(const QString &name, int baudRate)
 {
     lastPortError.clear();
+    portReady = false;
     if (serialPort->isOpen())
         serialPort->close();
+    portPath = name;
     serialPort->setPortName(name);
     if (!serialPort->open(QIODevice::ReadWrite))
         return failOpen(name, serialPort->errorString());
@@ -44,6 +47,7 @@ bool Communication::openPort(const QString &name, int baudRate)
             serialPort->close();
         return failOpen(name, reason);
     }
+    portReady = true;
     return true;
 }
 
@@ -89,8 +93,19 @@ void Communication::slot_errorOccurred(QSerialPort::SerialPortError error)
 {
     // close() on a port that is not open reports NotOpenError, which would
     // come straight back here; a failed open reports its error too.
-    if (error != QSerialPort::NoError && serialPort->isOpen())
-        serialPort->close();
+    if (error == QSerialPort::NoError || !serialPort->isOpen())
+        return;
+    const QString reason = serialPort->errorString();
+    serialPort->close();
+    if (!portReady)
+        return;
+    portReady = false;
+    // A pulled adapter reports a resource error; a line hung up by a device
+    // that went away reads nothing, with no reason of its own.
+    const bool removed = error == QSerialPort::ResourceError || !QFileInfo::exists(portPath);
+    lastPortError = removed ? tr("Meter disconnected: %1 was removed").arg(portPath)
+        : tr("Meter disconnected: %1: %2").arg(portPath, reason);
+    emit signal_portLost();
 }
 
 void Communication::appendReceived(const QByteArray &bytes)

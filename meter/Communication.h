@@ -25,7 +25,8 @@ public:
     // False when the port cannot be opened or refuses a line setting; the
     // port is then closed and portError() says why.
     bool openPort(const QString &name, int baudRate);
-    // One line naming the device and the system's reason, for the user.
+    // One line naming the device and the system's reason, for the user: why
+    // the port could not be opened, or why an open port was lost.
     QString portError() const;
     void startWatchdog();
     // True exactly when a frame was decoded into the Reading.
@@ -39,6 +40,9 @@ public:
 signals:
     void signal_funcRangeChange();
     void signal_timer();
+    // The open port failed (the device was removed, or any other error);
+    // it is closed now and portError() says why.
+    void signal_portLost();
 
 private slots:
     void slot_readSerial();
@@ -51,6 +55,9 @@ private:
     FrameDecoder decoder;
     QTimer *watchdog;
     QString lastPortError;
+    QString portPath;
+    // Set once openPort() succeeded: errors before that are its own to report.
+    bool portReady = false;
 };
 
 #endif

@@ -18,37 +18,29 @@ private slots:
 
 void TestFrameDecoder::appendUntilFrameDecodesAsByteByByte_data()
 {
-    const auto frame = [](int index, int range, int count) {
-        FrameEncoder::Fields fields;
-        return FrameEncoder::fieldsFor(index, range, count, &fields) ? FrameEncoder::encode(fields) : QByteArray();
-    };
     QRandomGenerator random(21);
     QByteArray mixed;
+    FrameEncoder::Fields fields;
     for (int i = 0; i < 300; ++i) {
-        mixed += frame(int(random.bounded(18)), 0, int(random.bounded(100000)));
+        if (FrameEncoder::fieldsFor(int(random.bounded(18)), 0, int(random.bounded(100000)), &fields))
+            mixed += FrameEncoder::encode(fields);
         for (int n = int(random.bounded(20)); n > 0; --n)
             mixed += "\x0D\x8A\x30\x33"[random.bounded(4)];
     }
     const QByteArray quiet(3 * FrameDecoder::receiveBufferLimit + 7, '\x0D');
     QTest::addColumn<QByteArray>("stream");
     QTest::newRow("frames among stray bytes") << mixed;
-    QTest::newRow("frames back to back") << frame(2, 1, 1234).repeated(40) + frame(4, 2, 7);
     QTest::newRow("half a frame, silences past the bound")
-        << frame(12, 0, 5).mid(7) + quiet + frame(2, 0, 42) + quiet.left(13) + frame(3, 1, 9) + "x" + quiet;
+        << mixed.mid(7, 300) + quiet + mixed.left(200) + quiet.left(13) + mixed.left(100) + quiet;
 }
 
 void TestFrameDecoder::appendUntilFrameDecodesAsByteByByte()
 {
     QFETCH(QByteArray, stream);
-    const Reading &r = Reading::current();
     bool changed = false;
-    const auto take = [&](FrameDecoder &decoder, QStringList *taken) {
+    const auto take = [&changed](FrameDecoder &decoder, QStringList *taken) {
         if (decoder.takeLatestFrame(&changed))
-            *taken << QStringLiteral("%1 %2 %3 %4 %5")
-                          .arg(r.functionText, r.valueText)
-                          .arg(r.range)
-                          .arg(r.value)
-                          .arg(changed);
+            *taken << Reading::current().valueText + Reading::current().unitText + QString::number(changed);
     };
     FrameDecoder byByte;
     QStringList expected;
@@ -56,7 +48,7 @@ void TestFrameDecoder::appendUntilFrameDecodesAsByteByByte()
         byByte.appendReceived(QByteArray(1, byte));
         take(byByte, &expected);
     }
-    QVERIFY(expected.size() > 1);
+    QVERIFY(expected.size() > 10);
     for (int chunkSize : {1, 5, 100, FrameDecoder::receiveBufferLimit + 3, int(stream.size())}) {
         FrameDecoder quick;
         QStringList decoded;
