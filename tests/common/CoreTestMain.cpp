@@ -1,4 +1,3 @@
-// main() of the test executables that need no GUI.
 #include "tests/common/TestRegistry.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,3 @@
-// main() of the test executables that build widgets: offscreen, in the
-// program's font.
 #include "app/DesignFont.h"
 #include "tests/common/TestRegistry.h"
 
