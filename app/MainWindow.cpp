@@ -33,6 +33,8 @@ const int MeterBaudRate = 19230;
 const QString TimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 // Room for everything the windows draw from the style's cache, in KiB.
 const int PixmapCacheLimit = 512;
+// How often a pulled meter's path is tried again.
+const int ReopenInterval = 1000;
 }
 
 MainWindow::MainWindow(QWidget *parent)
@@ -79,11 +81,15 @@ MainWindow::MainWindow(QWidget *parent)
     statusBar->addPermanentWidget(dateTimeLabel, 0);
     connectLabel = new QLabel(tr("Disconnected"));
     statusBar->addWidget(connectLabel, 0);
+    linkLabel = new QLabel;
+    statusBar->addWidget(linkLabel, 0);
     storeLabel = new QLabel;
     statusBar->addWidget(storeLabel, 0);
 
     timerDateTime = new QTimer(this);
     timerUpdate = new QTimer(this);
+    reopenTimer = new QTimer(this);
+    reopenTimer->setInterval(ReopenInterval);
 
     comSet = new ComSet(this);
     dataQueryTime = new DataQueryTime(this);
@@ -135,6 +141,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(timerUpdate, &QTimer::timeout, this, &MainWindow::slot_timerUpdate);
     connect(communication, &Communication::signal_funcRangeChange, widget, &Widget::slot_funcRangeChange);
     connect(communication, &Communication::signal_timer, this, &MainWindow::slot_stopUpdate);
+    connect(communication, &Communication::signal_portLost, this, &MainWindow::slot_portLost);
+    connect(reopenTimer, &QTimer::timeout, this, &MainWindow::slot_reopenPort);
     connect(comSet, &ComSet::signal_serialName, this, &MainWindow::slot_comset);
     connect(mineTime, &MineTime::signal_mineTime, this, &MainWindow::slot_mineTime);
     connect(dataQueryTime, &DataQueryTime::signal_dataTime, this, &MainWindow::slot_dataQuerytime);
@@ -190,12 +198,18 @@ void MainWindow::setButtonKey(QToolButton *button, int key)
 
 void MainWindow::slot_start()
 {
+    // A chosen port that is closed (pulled out, or it failed before) is
+    // opened again, so plugging the meter back and pressing Start is enough.
+    if (!chosenPort.isEmpty() && !communication->isPortOpen())
+        openChosenPort();
     // A port that could not be opened yields nothing: say why instead of
     // showing a link that is not there.
     if (!portFailure.isEmpty()) {
         connectLabel->setText(portFailure);
         return;
     }
+    if (communication->isPortOpen())
+        linkLabel->clear();
     // Pressed from the keyboard, Start disables itself: the focus goes to
     // Stop rather than on to the table.
     const bool keyboard = startButton->hasFocus();
@@ -216,6 +230,8 @@ void MainWindow::slot_start()
 void MainWindow::slot_stop()
 {
     const bool keyboard = stopButton->hasFocus();
+    // A Stop by the person ends the wait for a pulled meter.
+    reopenTimer->stop();
     widget->setLinkIndicator(false);
     timerUpdate->stop();
     startButton->setEnabled(true);
@@ -248,16 +264,60 @@ void MainWindow::slot_timerUpdate()
 
 void MainWindow::slot_stopUpdate()
 {
+    // A pulled meter that is awaited is named already, and acquisition is
+    // to go on when it is back: its silence stops nothing.
+    if (reopenTimer->isActive())
+        return;
     slot_stop();
     widget->stopUpdate();
+    if (!portLost)
+        linkLabel->setText(tr("No data from the meter for 5 s"));
+}
+
+void MainWindow::slot_portLost()
+{
+    portLost = true;
+    linkLabel->setText(communication->portError());
+    widget->setLinkIndicator(false);
+    if (startButton->isEnabled())
+        return;
+    // Pulled while acquiring: sampling waits for the same path to return.
+    timerUpdate->stop();
+    connectLabel->setText(tr("Disconnected"));
+    reopenTimer->start();
+}
+
+void MainWindow::slot_reopenPort()
+{
+    // Failed tries stay quiet: the loss is named already.
+    if (!communication->openPort(chosenPort, MeterBaudRate))
+        return;
+    reopenTimer->stop();
+    portFailure.clear();
+    portLost = false;
+    widget->setLinkIndicator(true);
+    communication->startWatchdog();
+    // With the interval it had.
+    timerUpdate->start();
+    connectLabel->setText(tr("Connected"));
+    linkLabel->setText(tr("Meter back on %1: acquisition resumed").arg(chosenPort));
+}
+
+bool MainWindow::openChosenPort()
+{
+    const bool opened = communication->openPort(chosenPort, MeterBaudRate);
+    portFailure = opened ? QString() : communication->portError();
+    if (opened) {
+        portLost = false;
+        linkLabel->clear();
+    }
+    return opened;
 }
 
 void MainWindow::slot_comset(const QString &name)
 {
-    if (communication->openPort(name, MeterBaudRate))
-        portFailure.clear();
-    else
-        portFailure = communication->portError();
+    chosenPort = name;
+    openChosenPort();
     const bool running = !startButton->isEnabled();
     connectLabel->setText(running && portFailure.isEmpty() ? tr("Connected") : stoppedText());
 }

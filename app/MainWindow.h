@@ -47,6 +47,8 @@ private slots:
     void slot_comset(const QString &name);
     void slot_mineTime(int interval);
     void slot_dataQuerytime(QDateTime &startTime, QDateTime &stopTime);
+    void slot_portLost();
+    void slot_reopenPort();
 
 private:
     static void bringUp(QWidget *dialog);
@@ -55,6 +57,8 @@ private:
     void storeReading();
     void showStoreState();
     QString stoppedText() const;
+    // Opens the chosen port; on failure portFailure says why.
+    bool openChosenPort();
 
     QMenuBar *menuBar;
     QToolBar *toolBar;
@@ -85,6 +89,13 @@ private:
     QLabel *storeLabel;
     // Why the chosen port could not be opened; empty when it was.
     QString portFailure;
+    // The port the person chose; Start and the reopen timer open it again.
+    QString chosenPort;
+    // Why the link went down or came back; the loss stays named until a port opens.
+    QLabel *linkLabel;
+    bool portLost = false;
+    // While a meter pulled during acquisition is awaited: tries its path again.
+    QTimer *reopenTimer;
     QTimer *timerDateTime;
     QTimer *timerUpdate;
 };

@@ -56,7 +56,7 @@ void Widget::setLinkIndicator(bool on)
 void Widget::stopUpdate()
 {
     table->clearRows();
-    wave->restart();
+    restartPlot();
     showData->setRs232State(false);
 }
 
@@ -64,7 +64,7 @@ void Widget::addSample()
 {
     if (table->rowCount() >= MaxRows) {
         table->clearRows();
-        wave->restart();
+        restartPlot();
     }
     Reading &reading = Reading::current();
     reading.time = QDateTime::currentDateTime();
@@ -73,10 +73,16 @@ void Widget::addSample()
     if (!holdLatched)
         showData->refreshPanel();
     table->addReading(reading.time);
-    wave->addPoint(reading.time);
+    wave->addPoint(reading.time, reading.value);
     maxMin->updateMax();
     maxMin->updateMin();
     holdLatched = reading.hold;
+}
+
+void Widget::restartPlot()
+{
+    const Reading &reading = Reading::current();
+    wave->restart(reading.plotMin, reading.plotMax);
 }
 
 void Widget::showReading()
@@ -97,6 +103,6 @@ void Widget::updateBar()
 void Widget::slot_funcRangeChange()
 {
     table->clearRows();
-    wave->restart();
+    restartPlot();
     maxMin->reset();
 }

@@ -38,6 +38,9 @@ public slots:
     void slot_funcRangeChange();
 
 private:
+    // The plot starts anew with the current range's limits.
+    void restartPlot();
+
     QSplitter *mainSplitter;
     QSplitter *leftSplitter;
     QHBoxLayout *layout;

@@ -79,6 +79,14 @@
         <source> (the device is owned by %1 with mode %2, which gives its group no read and write access)</source>
         <translation>（该设备的所有者是 %1，权限模式为 %2，其用户组不能读写它）</translation>
     </message>
+    <message>
+        <source>Meter disconnected: %1 was removed</source>
+        <translation>仪表已断开：%1 已被移除</translation>
+    </message>
+    <message>
+        <source>Meter disconnected: %1: %2</source>
+        <translation>仪表已断开：%1：%2</translation>
+    </message>
 </context>
 <context>
     <name>DataQueryTime</name>
@@ -451,6 +459,14 @@ Do you want to replace it?</source>
         <location line="+29"/>
         <source>Readings not stored: database unreachable</source>
         <translation>读数未存储：无法连接数据库</translation>
+    </message>
+    <message>
+        <source>No data from the meter for 5 s</source>
+        <translation>仪表 5 秒无数据</translation>
+    </message>
+    <message>
+        <source>Meter back on %1: acquisition resumed</source>
+        <translation>仪表已在 %1 重新连接：采集已恢复</translation>
     </message>
 </context>
 <context>

@@ -79,6 +79,14 @@
         <source> (the device is owned by %1 with mode %2, which gives its group no read and write access)</source>
         <translation> (the device is owned by %1 with mode %2, which gives its group no read and write access)</translation>
     </message>
+    <message>
+        <source>Meter disconnected: %1 was removed</source>
+        <translation>Meter disconnected: %1 was removed</translation>
+    </message>
+    <message>
+        <source>Meter disconnected: %1: %2</source>
+        <translation>Meter disconnected: %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>DataQueryTime</name>
@@ -451,6 +459,14 @@ Do you want to replace it?</translation>
         <location line="+29"/>
         <source>Readings not stored: database unreachable</source>
         <translation>Readings not stored: database unreachable</translation>
+    </message>
+    <message>
+        <source>No data from the meter for 5 s</source>
+        <translation>No data from the meter for 5 s</translation>
+    </message>
+    <message>
+        <source>Meter back on %1: acquisition resumed</source>
+        <translation>Meter back on %1: acquisition resumed</translation>
     </message>
 </context>
 <context>

@@ -1,9 +1,7 @@
 #include "meter/Communication.h"
 
-#include "meter/FunctionTable.h"
-#include "meter/Reading.h"
-
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <grp.h>
@@ -11,25 +9,7 @@
 #include <sys/stat.h>
 
 namespace {
-const int frameSize = 14;
 const int watchdogInterval = 5000;
-const char terminator1 = char(0x0D);
-const char terminator2 = char(0x8A);
-
-// Position of the second byte of the last 0x0D 0x8A pair, or -1.
-int lastTerminator(const QByteArray &bytes)
-{
-    for (int p = bytes.size() - 1; p >= 1; --p) {
-        if (bytes.at(p) == terminator2 && bytes.at(p - 1) == terminator1)
-            return p;
-    }
-    return -1;
-}
-
-bool bit(char byte, int n)
-{
-    return (uchar(byte) >> n) & 1;
-}
 
 // The device a port name stands for: like the serial port itself, a bare
 // name such as "ttyUSB0" means /dev/ttyUSB0, not a file in the working folder.
@@ -41,8 +21,6 @@ QString devicePath(const QString &name)
     return QStringLiteral("/dev/") + name;
 }
 }
-
-const char *const Communication::overloadTexts[5] = {"OL  ", "OL . ", "OL.  ", "O.L  ", ".OL  "};
 
 Communication::Communication(QObject *parent)
     : QThread(parent)
@@ -59,8 +37,10 @@ Communication::Communication(QObject *parent)
 bool Communication::openPort(const QString &name, int baudRate)
 {
     lastPortError.clear();
+    portReady = false;
     if (serialPort->isOpen())
         serialPort->close();
+    portPath = name;
     serialPort->setPortName(name);
     if (!serialPort->open(QIODevice::ReadWrite))
         return failOpen(name, serialPort->errorString());
@@ -78,6 +58,7 @@ bool Communication::openPort(const QString &name, int baudRate)
             serialPort->close();
         return failOpen(name, reason);
     }
+    portReady = true;
     return true;
 }
 
@@ -120,11 +101,6 @@ bool Communication::isPortOpen() const
     return serialPort->isOpen();
 }
 
-QByteArray Communication::receivedBytes() const
-{
-    return receiveBuffer;
-}
-
 void Communication::slot_readSerial()
 {
     appendReceived(serialPort->readAll());
@@ -137,221 +113,36 @@ void Communication::slot_errorOccurred(QSerialPort::SerialPortError error)
 {
     // close() on a port that is not open reports NotOpenError, which would
     // come straight back here; a failed open reports its error too.
-    if (error != QSerialPort::NoError && serialPort->isOpen())
-        serialPort->close();
+    if (error == QSerialPort::NoError || !serialPort->isOpen())
+        return;
+    const QString reason = serialPort->errorString();
+    serialPort->close();
+    if (!portReady)
+        return;
+    portReady = false;
+    // A pulled adapter reports a resource error; a line hung up by a device
+    // that went away reads nothing, with no reason of its own.
+    const bool removed = error == QSerialPort::ResourceError || !QFileInfo::exists(portPath);
+    lastPortError = removed ? tr("Meter disconnected: %1 was removed").arg(portPath)
+        : tr("Meter disconnected: %1: %2").arg(portPath, reason);
+    emit signal_portLost();
 }
 
 void Communication::appendReceived(const QByteArray &bytes)
 {
-    receiveBuffer.append(bytes);
-    if (receiveBuffer.size() > receiveBufferLimit)
-        trimReceiveBuffer();
+    decoder.appendReceived(bytes);
 }
 
-void Communication::trimReceiveBuffer()
+QByteArray Communication::receivedBytes() const
 {
-    // Only the newest complete frame and what follows it can matter to the
-    // next take, and of what follows, only the last 13 bytes can belong to a
-    // later frame. Keep the frame with one byte before it (so the buffer still
-    // holds more than one frame's worth, as it did untrimmed) and at most half
-    // the bound of what follows; trimming to half keeps it rare.
-    const int p = lastTerminator(receiveBuffer);
-    const int following = receiveBuffer.size() - (p + 1);
-    QByteArray kept;
-    if (p >= frameSize - 1) {
-        const int start = qMax(0, p - frameSize);
-        kept = receiveBuffer.mid(start, p + 1 - start);
-    }
-    kept.append(receiveBuffer.right(qMin(following, receiveBufferLimit / 2)));
-    receiveBuffer = kept;
+    return decoder.receivedBytes();
 }
 
 bool Communication::takeLatestFrame()
 {
-    if (receiveBuffer.size() <= frameSize)
-        return false;
-    const int p = lastTerminator(receiveBuffer);
-    if (p < 0)
-        return false;
-    // A terminator with less than a frame before it ends the tail of a frame
-    // whose start was never received.
-    const bool complete = p >= frameSize - 1;
-    const QByteArray frame = complete ? receiveBuffer.mid(p - (frameSize - 1), frameSize) : QByteArray();
-    receiveBuffer.remove(0, p + 1);
-    return complete && parseFrame(frame);
-}
-
-bool Communication::parseFrame(const QByteArray &frame)
-{
-    const char status = frame.at(7);
-    const QByteArray options = frame.mid(8, 4);
-    const uchar code = uchar(frame.at(6)) & 0x0F;
-    int functionIndex = -1;
-    int range = -1;
-    // The row is settled before anything is written, so a frame outside the
-    // table leaves the reading and the decoder state exactly as they were.
-    if (!selectFunction(code, frame.at(0) & 0x0F, bit(status, 3), bit(options.at(2), 2), bit(options.at(2), 0),
-                        &functionIndex, &range))
-        return false;
-
-    parseOptions(options);
-    Reading &reading = Reading::current();
-    reading.negative = bit(status, 2);
-    reading.lowBattery = bit(status, 1);
-    reading.overload = bit(status, 0);
-    reading.range = range;
-    // The temperature functions have no manual range.
-    if (code == 0x4)
-        reading.manualRange = false;
-    reading.functionIndex = functionIndex;
-    reading.functionText = FunctionTable::functionNames.at(functionIndex);
-    reading.unitText = FunctionTable::unitTable.at(functionIndex).at(range);
-    reading.decimals = FunctionTable::decimalTable.at(functionIndex).at(range);
-    const QPair<double, double> &limits = FunctionTable::plotLimitTable.at(functionIndex).at(range);
-    reading.plotMax = limits.first;
-    reading.plotMin = limits.second;
-    parseValue(frame.mid(1, 5));
-    return true;
-}
-
-void Communication::parseOptions(const QByteArray &options)
-{
-    Reading &reading = Reading::current();
-    reading.max = bit(options.at(0), 3);
-    reading.min = bit(options.at(0), 2);
-    reading.relative = bit(options.at(0), 1);
-    reading.maxMinBlink = bit(options.at(0), 0);
-    reading.autoRange = bit(options.at(2), 1);
-    reading.manualRange = !reading.autoRange;
-    reading.hold = bit(options.at(3), 3);
-}
-
-bool Communication::selectFunction(uchar code, int rangeByte, bool alternate, bool ac, bool frequencyMode,
-                                   int *functionIndex, int *range) const
-{
-    int index = Reading::current().functionIndex;
-    int r = rangeByte;
-    const auto frequencyRule = [&] {
-        index = alternate ? 9 : 8;
-        if (alternate)
-            r = 0;
-    };
-    switch (code) {
-    case 0x0:
-        if (frequencyMode)
-            frequencyRule();
-        else
-            index = ac ? 17 : 16;
-        break;
-    case 0x1:
-        index = 5;
-        break;
-    case 0x2:
-        frequencyRule();
-        break;
-    case 0x3:
-        index = 4;
-        break;
-    case 0x4:
-        index = alternate ? FunctionTable::temperatureOther : FunctionTable::temperatureCelsius;
-        break;
-    case 0x5:
-        index = 6;
-        break;
-    case 0x6:
-        index = 7;
-        break;
-    case 0xB:
-        if (frequencyMode) {
-            frequencyRule();
-        } else if (r == 4) {
-            index = ac ? 1 : 0;
-            r = 0;
-        } else {
-            index = ac ? 3 : 2;
-        }
-        break;
-    case 0xD:
-        if (frequencyMode)
-            frequencyRule();
-        else
-            index = ac ? 13 : 12;
-        break;
-    case 0xF:
-        if (frequencyMode)
-            frequencyRule();
-        else
-            index = ac ? 15 : 14;
-        break;
-    default:
-        // Unknown codes keep the previous function.
-        break;
-    }
-    if (index < 0 || index >= FunctionTable::functionNames.size()
-        || r >= FunctionTable::unitTable.at(index).size())
-        return false;
-    *functionIndex = index;
-    *range = r;
-    return true;
-}
-
-void Communication::parseValue(const QByteArray &digits)
-{
-    Reading &reading = Reading::current();
-    const int index = reading.functionIndex;
-    const int decimals = reading.decimals;
-    if (reading.overload) {
-        reading.valueText = QString::fromLatin1(overloadTexts[decimals]);
-        const bool bySign
-            = index == FunctionTable::temperatureCelsius || index == FunctionTable::temperatureOther;
-        reading.value
-            = FunctionTable::overloadTable.at(index).at(bySign ? (reading.negative ? 1 : 0) : reading.range);
-    } else {
-        int count = 0;
-        for (char digit : digits)
-            count = count * 10 + (uchar(digit) & 0x0F);
-        // One division by an exact power of ten gives the nearest double.
-        static const double powersOfTen[] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
-        double magnitude = count / powersOfTen[decimals];
-        // The Fahrenheit row receives a Celsius count.
-        if (index == FunctionTable::temperatureOther) {
-            const double celsius = reading.negative ? -magnitude : magnitude;
-            const double fahrenheit = celsius * 1.8 + 32.0;
-            reading.negative = fahrenheit < 0;
-            magnitude = qAbs(fahrenheit);
-            reading.valueText = QString::number(magnitude, 'f', decimals);
-        } else {
-            // Written from the exact count: a dropped digit is rounded as the
-            // meter rounds it, not from the nearest binary fraction.
-            reading.valueText = reading.countText(count);
-        }
-        reading.value = magnitude;
-    }
-    switch (decimals) {
-    case 1:
-        reading.barValue = reading.value / 100.0;
-        break;
-    case 2:
-        reading.barValue = reading.value / 10.0;
-        break;
-    case 3:
-        reading.barValue = reading.value;
-        break;
-    case 4:
-        reading.barValue = reading.value * 10.0;
-        break;
-    default:
-        break;
-    }
-    if (reading.negative)
-        reading.value = -reading.value;
-
-    if (reading.functionIndex != lastFunctionIndex) {
-        lastFunctionIndex = reading.functionIndex;
-        lastRange = reading.range;
+    bool changed = false;
+    const bool decoded = decoder.takeLatestFrame(&changed);
+    if (changed)
         emit signal_funcRangeChange();
-    } else if (reading.range != lastRange) {
-        lastRange = reading.range;
-        emit signal_funcRangeChange();
-    }
+    return decoded;
 }

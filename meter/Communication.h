@@ -1,6 +1,8 @@
 #ifndef COMMUNICATION_H
 #define COMMUNICATION_H
 
+#include "meter/FrameDecoder.h"
+
 #include <QByteArray>
 #include <QSerialPort>
 #include <QString>
@@ -8,25 +10,23 @@
 
 class QTimer;
 
-// The one link to the meter: owns the serial port, collects the received
-// bytes, watches the line for silence, and decodes the newest complete frame
-// into Reading::current() when asked. The thread is never started; the base
-// class only serves as the QObject everything hangs on.
+// The one link to the meter: owns the serial port, hands the received bytes
+// to its FrameDecoder, watches the line for silence, and has the newest
+// complete frame decoded into Reading::current() when asked. The thread is
+// never started; the base class only serves as the QObject everything hangs on.
 class Communication : public QThread
 {
     Q_OBJECT
 public:
-    // While no frame is taken, the receive buffer never holds more bytes than
-    // this (about two seconds of the meter's stream); trimming keeps what the
-    // next takeLatestFrame() needs.
-    static constexpr int receiveBufferLimit = 4096;
+    static constexpr int receiveBufferLimit = FrameDecoder::receiveBufferLimit;
 
     explicit Communication(QObject *parent = nullptr);
 
     // False when the port cannot be opened or refuses a line setting; the
     // port is then closed and portError() says why.
     bool openPort(const QString &name, int baudRate);
-    // One line naming the device and the system's reason, for the user.
+    // One line naming the device and the system's reason, for the user: why
+    // the port could not be opened, or why an open port was lost.
     QString portError() const;
     void startWatchdog();
     // True exactly when a frame was decoded into the Reading.
@@ -40,6 +40,9 @@ public:
 signals:
     void signal_funcRangeChange();
     void signal_timer();
+    // The open port failed (the device was removed, or any other error);
+    // it is closed now and portError() says why.
+    void signal_portLost();
 
 private slots:
     void slot_readSerial();
@@ -47,23 +50,14 @@ private slots:
 
 private:
     bool failOpen(const QString &name, const QString &reason);
-    void trimReceiveBuffer();
-    bool parseFrame(const QByteArray &frame);
-    void parseOptions(const QByteArray &options);
-    bool selectFunction(uchar code, int rangeByte, bool alternate, bool ac, bool frequencyMode,
-                        int *functionIndex, int *range) const;
-    void parseValue(const QByteArray &digits);
 
     QSerialPort *serialPort;
-    QByteArray receiveBuffer;
+    FrameDecoder decoder;
     QTimer *watchdog;
     QString lastPortError;
-
-    // alternate, ac and frequencyMode matter only while one frame's function
-    // is selected, so they travel as arguments of selectFunction().
-    int lastFunctionIndex = -1;
-    int lastRange = -1;
-    static const char *const overloadTexts[5];
+    QString portPath;
+    // Set once openPort() succeeded: errors before that are its own to report.
+    bool portReady = false;
 };
 
 #endif

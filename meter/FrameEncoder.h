@@ -4,7 +4,7 @@
 #include <QByteArray>
 
 // Builds the 14-byte frames the meter sends: the exact inverse of the
-// decoder in Communication. The meter simulator and the tests use it.
+// FrameDecoder. The meter simulator and the tests use it.
 class FrameEncoder
 {
 public:

@@ -1,6 +1,5 @@
 #include "plot/Wave.h"
 
-#include "meter/Reading.h"
 #include "plot/GapCurve.h"
 #include "plot/TimeScaleDrawR.h"
 #include "plot/TimeScaleEngine.h"
@@ -66,9 +65,9 @@ Wave::Wave(QWidget *parent)
 
 Wave::~Wave() = default;
 
-void Wave::addPoint(const QDateTime &time)
+void Wave::addPoint(const QDateTime &time, double value)
 {
-    addPoint(double(startTime.secsTo(time)), Reading::current().value);
+    addPoint(double(startTime.secsTo(time)), value);
 }
 
 void Wave::addPoint(double x, double y)
@@ -86,7 +85,7 @@ void Wave::clearCurve()
     showData();
 }
 
-void Wave::restart()
+void Wave::restart(double plotMin, double plotMax)
 {
     xData.clear();
     yData.clear();
@@ -96,8 +95,7 @@ void Wave::restart()
     // A pan or zoom holds the time axis only until the next restart; then
     // the plot follows new points again.
     followData(QwtPlot::xBottom, -0.5, 0.5);
-    const Reading &reading = Reading::current();
-    setYRange(reading.plotMin, reading.plotMax);
+    setYRange(plotMin, plotMax);
     // One redraw after the new origin and limits are in place, so the empty
     // plot already shows them.
     showData();

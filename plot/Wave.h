@@ -20,10 +20,13 @@ public:
     explicit Wave(QWidget *parent = nullptr);
     ~Wave() override;
 
-    void addPoint(const QDateTime &time);
+    // A sample's value at its time, x in whole seconds from the origin.
+    void addPoint(const QDateTime &time, double value);
     void addPoint(double x, double y);
     void clearCurve();
-    void restart();
+    // Empties the curve, starts the time origin anew and fixes the y axis to
+    // the range's plot limits.
+    void restart(double plotMin, double plotMax);
     void setYRange(double lower, double upper);
     void setTimeOrigin(const QDateTime &origin);
     // Undoes pans and zooms: the time axis follows the points again and the

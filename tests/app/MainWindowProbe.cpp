@@ -26,6 +26,8 @@
 #include <QToolButton>
 #include <qwt_plot_curve.h>
 
+#include <algorithm>
+
 namespace {
 QStatusBar *statusBar(QMainWindow *window)
 {
@@ -87,6 +89,13 @@ QString MainWindowProbe::storeNotice() const
     return QString();
 }
 
+bool MainWindowProbe::statusShows(const QString &text) const
+{
+    const QList<QLabel *> labels = statusBar(window)->findChildren<QLabel *>();
+    return std::any_of(labels.begin(), labels.end(),
+                       [&](const QLabel *label) { return !label->isHidden() && label->text() == text; });
+}
+
 QAction *MainWindowProbe::action(const QString &text) const
 {
     const QList<QAction *> actions = window->findChildren<QAction *>();
@@ -99,9 +108,9 @@ QAction *MainWindowProbe::action(const QString &text) const
 
 QTimer *MainWindowProbe::samplingTimer() const
 {
-    // The window's own two timers, in the order made: the clock, then sampling.
+    // The window's own timers, in the order made: the clock, then sampling, then others.
     const QList<QTimer *> timers = window->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
-    return timers.size() == 2 ? timers.at(1) : nullptr;
+    return timers.size() >= 2 ? timers.at(1) : nullptr;
 }
 
 Widget *MainWindowProbe::centralWidget() const

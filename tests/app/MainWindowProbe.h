@@ -33,6 +33,8 @@ public:
     QLabel *clockLabel() const;
     // The status bar's "not stored" text while it is shown, else empty.
     QString storeNotice() const;
+    // Whether a shown label of the status bar reads exactly this.
+    bool statusShows(const QString &text) const;
     QAction *action(const QString &text) const;
     QTimer *samplingTimer() const;
 

@@ -133,17 +133,19 @@ void TestEndToEnd::meterToDisplayStoreAndHistory()
     QCOMPARE(table->rowCount(), series);
     QCOMPARE(probe.livePlotPoints(), series);
 
-    // Running again, then the meter falls silent: 5000 ms later the window
-    // is back in Stopped with table and plot emptied.
+    // Running again, then the meter is pulled and the person stops: 5000 ms
+    // after the last byte table and plot are emptied.
     probe.startButton()->click();
     QCOMPARE(table->rowCount(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(table->rowCount() >= 2, 10000);
     simulator.stop();
     QElapsedTimer silence;
     silence.start();
-    QTRY_VERIFY_WITH_TIMEOUT(probe.isStopped(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!probe.rs232Lit(), 2000);
+    probe.stopButton()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 0, 15000);
     QVERIFY2(silence.elapsed() >= 4000, qPrintable(QString::number(silence.elapsed())));
-    QCOMPARE(table->rowCount(), 0);
+    QVERIFY(probe.isStopped());
     QCOMPARE(probe.livePlotPoints(), 0);
     QVERIFY(!probe.rs232Lit());
     const QDateTime runEnd = QDateTime::currentDateTime().addSecs(1);
@@ -188,6 +190,7 @@ void TestEndToEnd::startWithoutPortStopsAfterSilence()
     silence.start();
     QTRY_VERIFY_WITH_TIMEOUT(probe.isStopped(), 15000);
     QVERIFY2(silence.elapsed() >= 4000, qPrintable(QString::number(silence.elapsed())));
+    QVERIFY(probe.statusShows(QStringLiteral("No data from the meter for 5 s")));
     QCOMPARE(probe.liveTable()->rowCount(), 0);
     QCOMPARE(probe.livePlotPoints(), 0);
     QVERIFY(cluster.storedRecords().isEmpty());

@@ -9,6 +9,7 @@
 #include "store/Database.h"
 #include "tests/app/MainWindowProbe.h"
 #include "tests/app/MeterLine.h"
+#include "tests/app/SimulatorProcess.h"
 #include "tests/common/ConsoleCapture.h"
 #include "tests/common/PgCluster.h"
 #include "tests/common/TestRegistry.h"
@@ -76,6 +77,7 @@ private slots:
     void changeOfFunctionOrRangeRestartsSeries();
     void stopKeepsTheDisplay();
     void portThatCannotOpenIsNotConnected();
+    void pulledMeterIsNamedAndComesBack();
     void outageShowsReadingsNotStored();
     void intervalConfirmedWhileStoppedSamples();
     void intervalLeftWithCancelCountsAtStart();
@@ -341,6 +343,42 @@ void TestMainWindow::portThatCannotOpenIsNotConnected()
     QVERIFY(probe->isStopped());
     probe->startButton()->click();
     QVERIFY(probe->isRunning());
+}
+
+void TestMainWindow::pulledMeterIsNamedAndComesBack()
+{
+    // The simulator behind a fixed link, as /dev/serial/by-id/ names stay across a replug.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ttyUSB0");
+    const QStringList arguments{"--link", path, "--rate", "20"};
+    const QString removed = "Meter disconnected: " + path + " was removed";
+    SimulatorProcess simulator;
+    QVERIFY2(simulator.start(arguments), qPrintable(simulator.errorString()));
+    probe->choosePort(path);
+    probe->startButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(probe->liveTable()->rowCount() > 0, 5000);
+    // Pulled while acquiring: named at once; back on the same path, it goes on by itself.
+    simulator.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(probe->statusShows(removed), 2000);
+    QVERIFY(!probe->rs232Lit() && probe->connectLabel()->text() == QLatin1String("Disconnected"));
+    const int interval = probe->samplingTimer()->interval();
+    const int stored = cluster.storedRecords().size();
+    QVERIFY(simulator.start(arguments));
+    QTRY_VERIFY_WITH_TIMEOUT(cluster.storedRecords().size() > stored, 10000);
+    QVERIFY(probe->isRunning() && probe->rs232Lit());
+    QCOMPARE(probe->samplingTimer()->interval(), interval);
+    // A Stop by the person ends the wait; Start opens the path again, or says why it cannot.
+    simulator.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(probe->statusShows(removed), 2000);
+    probe->stopButton()->click();
+    probe->startButton()->click();
+    QCOMPARE(probe->connectLabel()->text(), "Cannot open " + path + ": No such file or directory");
+    QVERIFY(simulator.start(arguments));
+    QTest::qWait(1500);
+    QVERIFY(probe->startButton()->isEnabled() && !probe->rs232Lit());
+    probe->startButton()->click();
+    QVERIFY(probe->isRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(probe->liveTable()->rowCount() > 0, 5000);
 }
 
 void TestMainWindow::outageShowsReadingsNotStored()

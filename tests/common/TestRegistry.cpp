@@ -1,8 +1,5 @@
 #include "tests/common/TestRegistry.h"
 
-#include "app/DesignFont.h"
-
-#include <QApplication>
 #include <QObject>
 #include <QTest>
 #include <QVector>
@@ -57,14 +54,4 @@ int TestRegistry::runAll(int argc, char *argv[])
         delete test;
     }
     return failed == 0 ? 0 : 1;
-}
-
-int main(int argc, char *argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    // Widgets are checked in the font the program gives them.
-    DesignFont::apply();
-    return TestRegistry::runAll(argc, argv);
 }

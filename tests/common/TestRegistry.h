@@ -9,7 +9,9 @@ class QObject;
 // Lets one test executable per subsystem hold several QtTest classes, each in
 // a file named after the unit it checks. A file registers its class with
 // QUORVANE_TEST(ClassName); the shared main() runs them all in turn, or only
-// the class named as the first argument.
+// the class named as the first argument. That main() comes from the core
+// support (quorvane_testmain: no GUI) or the GUI support
+// (quorvane_testsupport_gui: widgets offscreen in the program's font).
 namespace TestRegistry {
 using Factory = std::function<QObject *()>;
 bool add(const char *name, Factory factory);

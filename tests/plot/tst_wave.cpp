@@ -1,4 +1,3 @@
-#include "meter/Reading.h"
 #include "plot/GapCurve.h"
 #include "plot/TimeScaleDrawR.h"
 #include "plot/Wave.h"
@@ -81,7 +80,6 @@ class TestWave : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
     void looksAsBuilt();
     void addPointUsesWholeSecondsAndReadingValue();
     void addPointWithCoordinates();
@@ -105,11 +103,6 @@ private slots:
     void columnsKeepTheirExtremes_data();
     void columnsKeepTheirExtremes();
 };
-
-void TestWave::init()
-{
-    Reading::current().reset();
-}
 
 void TestWave::looksAsBuilt()
 {
@@ -147,10 +140,8 @@ void TestWave::addPointUsesWholeSecondsAndReadingValue()
     const QDateTime origin = wave.timeOrigin();
     const struct { int msecs; double value; } samples[] = {
         {0, 1.5}, {400, -2.0}, {999, 3.25}, {1000, 4.0}, {2500, 0.125}};
-    for (const auto &sample : samples) {
-        Reading::current().value = sample.value;
-        wave.addPoint(origin.addMSecs(sample.msecs));
-    }
+    for (const auto &sample : samples)
+        wave.addPoint(origin.addMSecs(sample.msecs), sample.value);
     // Samples inside one second share its x and draw a vertical stroke.
     const QVector<QPointF> expected = {{0, 1.5}, {0, -2.0}, {0, 3.25}, {1, 4.0}, {2, 0.125}};
     QCOMPARE(curvePoints(wave), expected);
@@ -177,8 +168,7 @@ void TestWave::clearCurveKeepsOriginAndLimits()
     QCOMPARE(wave.axisScaleDiv(QwtPlot::yLeft).lowerBound(), -5.0);
     QCOMPARE(wave.axisScaleDiv(QwtPlot::yLeft).upperBound(), 5.0);
     // After Stop and Start new points keep counting from the old origin.
-    Reading::current().value = 7.0;
-    wave.addPoint(origin.addSecs(42));
+    wave.addPoint(origin.addSecs(42), 7.0);
     QCOMPARE(curvePoints(wave), (QVector<QPointF>{{42.0, 7.0}}));
 }
 
@@ -198,11 +188,9 @@ void TestWave::restartFixesYAxisToReadingLimits()
     Wave wave;
     wave.setTimeOrigin(QDateTime(QDate(2000, 1, 1), QTime(1, 2, 3)));
     wave.addPoint(100.0, 3.0);
-    Reading::current().plotMin = lower;
-    Reading::current().plotMax = upper;
 
     const QDateTime before = QDateTime::currentDateTime();
-    wave.restart();
+    wave.restart(lower, upper);
     QVERIFY(!wave.axisAutoScale(QwtPlot::yLeft));
     QCOMPARE(wave.axisScaleDiv(QwtPlot::yLeft).lowerBound(), lower);
     QCOMPARE(wave.axisScaleDiv(QwtPlot::yLeft).upperBound(), upper);
@@ -212,8 +200,7 @@ void TestWave::restartFixesYAxisToReadingLimits()
     // The new scale draw labels from the restart time, not the old origin.
     QCOMPARE(axisLabel(wave, 0), wave.timeOrigin().toString("hh:mm:ss"));
 
-    Reading::current().value = 1.0;
-    wave.addPoint(wave.timeOrigin().addMSecs(700));
+    wave.addPoint(wave.timeOrigin().addMSecs(700), 1.0);
     QCOMPARE(curvePoints(wave), (QVector<QPointF>{{0.0, 1.0}}));
 }
 
@@ -284,7 +271,7 @@ void TestWave::equalLimitsAndEmptyAxes()
 {
     Wave wave;
     wave.addPoint(40.0, 1.0);
-    wave.restart();  // before any frame: limits (0, 0)
+    wave.restart(0.0, 0.0);  // before any frame: limits (0, 0)
     // Empty: room around 0, and the restart's second alone on the time axis.
     QVERIFY(wave.axisInterval(QwtPlot::yLeft).minValue() < 0.0);
     QVERIFY(wave.axisInterval(QwtPlot::yLeft).maxValue() > 0.0);
@@ -304,7 +291,7 @@ void TestWave::restartFollowsAgainAfterZoom()
     wave.addPoint(30.0, 1.0);
     QVERIFY(!wave.axisInterval(QwtPlot::xBottom).contains(30.0));
 
-    wave.restart();
+    wave.restart(0.0, 0.0);
     wave.setPoints({0, 20}, {1, 1});
     QCOMPARE(wave.axisInterval(QwtPlot::xBottom).maxValue(), 20.0);
 }

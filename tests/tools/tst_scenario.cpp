@@ -1,4 +1,4 @@
-#include "meter/Communication.h"
+#include "meter/FrameDecoder.h"
 #include "meter/FrameEncoder.h"
 #include "meter/Reading.h"
 #include "tests/common/TestRegistry.h"
@@ -25,7 +25,7 @@ private slots:
 
 private:
     // Feeds one frame and a filler byte, so the frame is complete and newest.
-    static bool decode(Communication *link, const Scenario::Frame &frame);
+    static bool decode(FrameDecoder *link, const Scenario::Frame &frame);
 };
 
 void TestScenario::init()
@@ -33,7 +33,7 @@ void TestScenario::init()
     Reading::current().reset();
 }
 
-bool TestScenario::decode(Communication *link, const Scenario::Frame &frame)
+bool TestScenario::decode(FrameDecoder *link, const Scenario::Frame &frame)
 {
     link->appendReceived(frame.bytes() + QByteArray(1, '\0'));
     return link->takeLatestFrame();
@@ -41,7 +41,7 @@ bool TestScenario::decode(Communication *link, const Scenario::Frame &frame)
 
 void TestScenario::tourDecodesAsIntended()
 {
-    Communication link;
+    FrameDecoder link;
     Scenario tour(QStringLiteral("tour"), 7, 1);
     QVERIFY(tour.tourLength() > 48);
     const Reading &r = Reading::current();
@@ -91,7 +91,7 @@ void TestScenario::tourCoversEveryRangeAndIndicator()
                 tableEntries.insert({index, range});
     QCOMPARE(tableEntries.size(), 48);
 
-    Communication link;
+    FrameDecoder link;
     Scenario tour(QStringLiteral("tour"), 3, 1);
     const Reading &r = Reading::current();
     QSet<QPair<int, int>> values;
@@ -172,7 +172,7 @@ void TestScenario::sameSeedSameFrames()
 
 void TestScenario::dcWandersWithinSensibleRanges()
 {
-    Communication link;
+    FrameDecoder link;
     Scenario dc(QStringLiteral("dc"), 1);
     const Reading &r = Reading::current();
     const int frames = 20000;

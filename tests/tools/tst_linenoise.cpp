@@ -1,4 +1,4 @@
-#include "meter/Communication.h"
+#include "meter/FrameDecoder.h"
 #include "meter/Reading.h"
 #include "tests/common/TestRegistry.h"
 #include "tools/metersim/LineNoise.h"
@@ -89,7 +89,7 @@ void TestLineNoise::everyFrameSurvivesTheNoise()
     Scenario clean(QStringLiteral("tour"), 9, 1);
     QStringList expected;
     {
-        Communication reference;
+        FrameDecoder reference;
         for (int i = 0; i < 400; ++i) {
             reference.appendReceived(clean.next().bytes() + QByteArray(1, '\0'));
             QVERIFY(reference.takeLatestFrame());
@@ -110,7 +110,7 @@ void TestLineNoise::everyFrameSurvivesTheNoise()
         frameEnds << stream.size();
     }
     Reading::current().reset();
-    Communication link;
+    FrameDecoder link;
     QStringList decoded;
     int completed = 0;
     for (int position = 0; position < stream.size(); ++position) {

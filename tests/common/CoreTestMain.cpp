@@ -1,0 +1,9 @@
+#include "tests/common/TestRegistry.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    return TestRegistry::runAll(argc, argv);
+}
