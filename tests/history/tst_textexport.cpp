@@ -2,11 +2,11 @@
 #include "tests/common/FileSizeLimit.h"
 #include "tests/common/OrdinaryUser.h"
 #include "tests/common/TestRegistry.h"
+#include "tests/history/TableRows.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,17 +16,6 @@
 
 namespace {
 const QByteArray Header = "Num\tTime\tData\tUnit\tFunc\n";
-
-QStandardItemModel *tableModel(const QList<QStringList> &rows, QObject *parent)
-{
-    auto *model = new QStandardItemModel(rows.size(), 4, parent);
-    model->setHorizontalHeaderLabels({"Time", "Data", "Unit", "Func"});
-    for (int row = 0; row < rows.size(); ++row) {
-        for (int column = 0; column < 4; ++column)
-            model->setItem(row, column, new QStandardItem(rows.at(row).value(column)));
-    }
-    return model;
-}
 
 QByteArray contents(const QString &path)
 {
@@ -80,7 +69,8 @@ void TestTextExport::writesTable()
     QFETCH(QByteArray, expected);
     QTemporaryDir dir;
     const QString path = dir.filePath("out.txt");
-    TextExport exporter(tableModel(rows, this));
+    const TableRows table(rows);
+    TextExport exporter(&table);
     QVERIFY2(exporter.write(path), qPrintable(exporter.errorString()));
     QCOMPARE(exporter.failure(), TextExport::Failure::None);
     QCOMPARE(contents(path), expected);
@@ -95,7 +85,8 @@ void TestTextExport::replacesExistingFile()
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write(QByteArray(5000, 'x'));
     old.close();
-    TextExport exporter(tableModel({{"2024-05-01 10:00:00", "2", "V", "ACV"}}, this));
+    const TableRows table({{"2024-05-01 10:00:00", "2", "V", "ACV"}});
+    TextExport exporter(&table);
     QVERIFY(exporter.write(path));
     QCOMPARE(contents(path), Header + "1\t2024-05-01 10:00:00\t2\tV\tACV\n");
 }
@@ -107,14 +98,16 @@ void TestTextExport::fullDeviceIsAnError()
     QList<QStringList> rows;
     for (int i = 0; i < 2000; ++i)
         rows.append({"2024-05-01 10:00:00", QString::number(i), "V", "DCV"});
-    TextExport exporter(tableModel(rows, this));
+    const TableRows table(rows);
+    TextExport exporter(&table);
     QVERIFY(!exporter.write("/dev/full"));
     QCOMPARE(exporter.failure(), TextExport::Failure::Write);
     QVERIFY(!exporter.errorString().isEmpty());
     // Writing must never replace the device node by a regular file.
     QVERIFY(isCharacterDevice("/dev/full"));
 
-    TextExport headerOnly(tableModel({}, this));
+    const TableRows headerOnlyRows{QList<QStringList>()};
+    TextExport headerOnly(&headerOnlyRows);
     QVERIFY(!headerOnly.write("/dev/full"));
     QCOMPARE(headerOnly.failure(), TextExport::Failure::Write);
 }
@@ -130,7 +123,8 @@ void TestTextExport::unopenablePathIsAnOpenError()
 {
     QFETCH(QString, name);
     QTemporaryDir dir;
-    TextExport exporter(tableModel({{"a", "b", "c", "d"}}, this));
+    const TableRows table({{"a", "b", "c", "d"}});
+    TextExport exporter(&table);
     QVERIFY(!exporter.write(dir.filePath(name)));
     QCOMPARE(exporter.failure(), TextExport::Failure::Open);
     QVERIFY(!exporter.errorString().isEmpty());
@@ -148,7 +142,8 @@ void TestTextExport::failedWriteKeepsExistingFile()
     QList<QStringList> rows;
     for (int i = 0; i < 5000; ++i)
         rows.append({"2024-05-01 10:00:00", QString::number(i), "V", "DCV"});
-    TextExport exporter(tableModel(rows, this));
+    const TableRows table(rows);
+    TextExport exporter(&table);
     bool written;
     {
         FileSizeLimit limit(64 * 1024);
@@ -189,7 +184,8 @@ void TestTextExport::cancelLeavesNoFileAndKeepsAnOldOne()
     QList<QStringList> rows;
     for (int i = 0; i < 3 * TextExport::progressStep; ++i)
         rows.append({"2024-05-01 10:00:00", QString::number(i), "V", "DCV"});
-    TextExport exporter(tableModel(rows, this));
+    const TableRows table(rows);
+    TextExport exporter(&table);
     QList<int> told;
     exporter.setProgress([&](int written, int count) {
         told << written;
