@@ -60,6 +60,7 @@ private slots:
     void cleanupTestCase();
     void pagesShowTheTable_data();
     void pagesShowTheTable();
+    void cancelStopsAtThePageItIsTold();
     void submitQueuesOnTheDefaultPrinter();
     void refusedJobIsNotAccepted();
 
@@ -121,6 +122,22 @@ void TestTablePrinter::pagesShowTheTable()
         QVERIFY(all.contains(QRegularExpression("2024-05-01 10:00:00\\s+R1V\\s+mV\\s+DCmV")));
         QCOMPARE(all.count(QRegularExpression("\\bR\\d+V\\b")), rows);
     }
+}
+
+void TestTablePrinter::cancelStopsAtThePageItIsTold()
+{
+    QTemporaryDir dir;
+    const TableRows table = printedRows(150);
+    TablePrinter printer(&table, {120, 60, 60, 60});
+    QList<int> told;
+    printer.setProgress([&told](int done, int) {
+        told << done;
+        return told.size() < 2;
+    });
+    QVERIFY(!printer.writePdf(dir.filePath("table.pdf"), "Data Record"));
+    QCOMPARE(printer.failure(), ExportJob::Failure::Cancelled);
+    QCOMPARE(told.size(), 2);
+    QVERIFY(told.last() < 150);
 }
 
 void TestTablePrinter::submitQueuesOnTheDefaultPrinter()

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QLocale>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -15,6 +16,8 @@
 #include <QTest>
 
 #include <algorithm>
+#include <memory>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace {
@@ -39,6 +42,7 @@ private slots:
     void reportsProgress();
     void unwritableTargetIsAnError_data();
     void unwritableTargetIsAnError();
+    void failedSaveKeepsExistingFile_data();
     void failedSaveKeepsExistingFile();
     void replacedFileKeepsPermissionsAndLinks();
     void writesFileInReadOnlyFolder();
@@ -184,30 +188,67 @@ void TestXlsxWorkbook::unwritableTargetIsAnError()
     QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
 
+void TestXlsxWorkbook::failedSaveKeepsExistingFile_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("how");
+    QTest::newRow("full disk") << "beside" << "full";
+    QTest::newRow("full disk, file in a read-only folder") << "read-only" << "full";
+    QTest::newRow("full disk, hard-linked file") << "hard link" << "full";
+    QTest::newRow("cancelled, file in a read-only folder") << "read-only" << "cancel";
+    QTest::newRow("longer than a sheet, refused before any work") << "beside" << "long";
+}
+
+// Whatever stops the save, the old file stays whole and nothing is left.
 void TestXlsxWorkbook::failedSaveKeepsExistingFile()
 {
+    QFETCH(QString, where);
+    QFETCH(QString, how);
     QTemporaryDir dir;
-    const QString path = dir.filePath("table.xlsx");
-    QFile old(path);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("previous workbook");
-    old.close();
+    const QByteArray old = "previous workbook";
+    QString path = dir.filePath("table.xlsx");
+    if (where == "read-only") {
+        path = OrdinaryUser::writableFileInReadOnlyFolder(dir.path(), "table.xlsx", old);
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+    }
+    QStringList names{"table.xlsx"};
+    if (where == "hard link") {
+        QVERIFY(link(QFile::encodeName(path).constData(), QFile::encodeName(dir.filePath("other")).constData()) == 0);
+        names.prepend("other");
+    }
     QList<QStringList> rows;
     for (int i = 0; i < 20000; ++i)
         rows.append(sequenceRow(i));
-    const TableRows table(rows);
+    const TableRows table(rows, how == "long" ? XlsxWorkbook::maxTableRows + 1 : rows.size());
     XlsxWorkbook workbook(&table, {60, 60, 60, 60});
+    int reports = 0;
+    workbook.setProgress([&](int done, int) {
+        ++reports;
+        return how != "cancel" || done < XlsxWorkbook::progressStep;
+    });
     bool written;
     {
-        FileSizeLimit limit(16 * 1024);
+        std::unique_ptr<OrdinaryUser> user(where == "read-only" ? new OrdinaryUser : nullptr);
+        if (user && !user->isActive())
+            QSKIP(qPrintable("cannot test as an ordinary user: " + user->errorString()));
+        FileSizeLimit limit(how == "full" ? 16 * 1024 : RLIM_INFINITY);
         written = workbook.write(path, "T");
     }
+    QFile::setPermissions(QFileInfo(path).path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY(!written);
-    QVERIFY(workbook.errorString().contains(path));
-    QFile kept(path);
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), QByteArray("previous workbook"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"table.xlsx"});
+    QCOMPARE(workbook.failure(), how == "cancel" ? ExportJob::Failure::Cancelled : ExportJob::Failure::Write);
+    QVERIFY2(how == "cancel" || workbook.errorString().contains(
+                 how == "long" ? QLocale().toString(XlsxWorkbook::maxTableRows + 1) : path),
+             qPrintable(workbook.errorString()));
+    QCOMPARE(reports == 0, how == "long");
+    for (const QString &name : names) {
+        QFile kept(QDir(QFileInfo(path).path()).filePath(name));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), old);
+    }
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden), names);
 }
 
 void TestXlsxWorkbook::replacedFileKeepsPermissionsAndLinks()
@@ -230,9 +271,11 @@ void TestXlsxWorkbook::replacedFileKeepsPermissionsAndLinks()
     old.close();
     QVERIFY(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     const QString link = dir.filePath("link.xlsx");
-    QVERIFY(QFile::link(kept, link));
+    const QString hardLink = dir.filePath("hard.xlsx");
+    QVERIFY(QFile::link(kept, link) && ::link(QFile::encodeName(kept).constData(), QFile::encodeName(hardLink).constData()) == 0);
     QVERIFY(workbook.write(link, "T"));
     QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QFileInfo(hardLink).size(), QFileInfo(kept).size());
     QVERIFY(QFileInfo(kept).size() > 1000);
     QVERIFY(stat(QFile::encodeName(kept).constData(), &info) == 0);
     QCOMPARE(info.st_mode & 0777, mode_t(0640));
