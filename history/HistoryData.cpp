@@ -104,6 +104,9 @@ HistoryData::HistoryData(QWidget *parent)
     splitter->addWidget(rightPanel);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
+    // The same three to one from the start, not only for space beyond the
+    // panels' wishes: the plot would otherwise take half the window.
+    splitter->setSizes({3000, 1000});
     outerLayout->addWidget(splitter);
     setLayout(outerLayout);
 
