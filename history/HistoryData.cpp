@@ -2,6 +2,7 @@
 
 #include "history/HistoryExports.h"
 #include "history/HistoryTableModel.h"
+#include "history/ModelRows.h"
 #include "meter/FunctionTable.h"
 #include "plot/GapCurve.h"
 #include "plot/Wave.h"
@@ -133,7 +134,7 @@ HistoryData::HistoryData(QWidget *parent)
     connect(reader, &RangeReader::progress, this, &HistoryData::showReadProgress);
     connect(reader, &RangeReader::finished, this, &HistoryData::finishQuery);
 
-    exports = new HistoryExports(table, this);
+    exports = new HistoryExports(std::make_unique<ModelRows>(tableModel), table, this);
     connect(exports, &HistoryExports::printed, this, [this](bool accepted) {
         printButton->setEnabled(true);
         emit signal_printed(accepted);

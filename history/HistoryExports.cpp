@@ -1,6 +1,6 @@
 #include "history/HistoryExports.h"
 
-#include "history/ModelRows.h"
+#include "history/ExportRows.h"
 #include "history/PrintJob.h"
 #include "history/TablePrinter.h"
 #include "history/TextExport.h"
@@ -32,23 +32,25 @@ void tellUser(QMessageBox::Icon icon, const QString &title, const QString &text)
 }
 }  // namespace
 
-HistoryExports::HistoryExports(QTableView *table, QWidget *window)
+HistoryExports::HistoryExports(std::unique_ptr<const ExportRows> rows, QTableView *table, QWidget *window)
     : QObject(window)
+    , rows(std::move(rows))
     , table(table)
     , window(window)
     , printTimeoutMs(TablePrinter::submitTimeoutMs)
 {
 }
 
+HistoryExports::~HistoryExports() = default;
+
 QString HistoryExports::defaultFileName(const QString &suffix) const
 {
     const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     const QDir folder = documents.exists() ? documents : QDir::home();
     QString name = QStringLiteral("readings");
-    const ModelRows rows(table->model());
-    if (rows.rowCount() > 0) {
+    if (rows->rowCount() > 0) {
         // The time as a file name takes on any system.
-        QString start = rows.cellText(0, 0);
+        QString start = rows->cellText(0, 0);
         start.replace(QLatin1Char(' '), QLatin1Char('_')).replace(QLatin1Char(':'), QLatin1Char('-'));
         start.remove(QLatin1Char('/')).remove(QLatin1Char('\\'));
         if (!start.isEmpty())
@@ -81,7 +83,7 @@ bool HistoryExports::run(ExportJob &job, const QString &label, const std::functi
 {
     // Over the window when it is shown, else over the main window; work done
     // within half a second shows no dialog.
-    QProgressDialog progress(label, tr("Cancel"), 0, table->model()->rowCount(),
+    QProgressDialog progress(label, tr("Cancel"), 0, rows->rowCount(),
                              window->isVisible() ? window : window->parentWidget());
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(500);
@@ -105,7 +107,7 @@ void HistoryExports::warn(const QString &title, const QString &text)
 QVector<int> HistoryExports::columnWidths() const
 {
     QVector<int> widths;
-    for (int column = 0; column < table->model()->columnCount(); ++column)
+    for (int column = 0; column < rows->columnCount(); ++column)
         widths.append(table->columnWidth(column));
     return widths;
 }
@@ -118,8 +120,7 @@ bool HistoryExports::exportText()
         [](const QFileInfo &chosen) { return !chosen.suffix().isEmpty() || chosen.exists(); });
     if (name.isEmpty())
         return false;
-    const ModelRows rows(table->model());
-    TextExport exporter(&rows);
+    TextExport exporter(rows.get());
     if (run(exporter, tr("Writing %1...").arg(QDir::toNativeSeparators(name)), [&] { return exporter.write(name); })) {
         tellUser(QMessageBox::Warning, tr("Prompt"), tr("Save successed"));
         return true;
@@ -156,8 +157,7 @@ bool HistoryExports::exportExcel(const QString &title)
 
 bool HistoryExports::writeWorkbook(const QString &path, const QString &title)
 {
-    const ModelRows rows(table->model());
-    XlsxWorkbook workbook(&rows, columnWidths());
+    XlsxWorkbook workbook(rows.get(), columnWidths());
     const bool written = run(workbook, tr("Writing %1...").arg(QDir::toNativeSeparators(path)),
         [&] { return workbook.write(QDir::toNativeSeparators(path), title); });
     exportError = workbook.errorString();
@@ -179,7 +179,7 @@ bool HistoryExports::printTable()
 {
     // The pages go by way of the print workbook, so a table longer than its
     // sheet is refused before anything is written.
-    const QString refusal = XlsxWorkbook::tooManyRows(table->model()->rowCount());
+    const QString refusal = XlsxWorkbook::tooManyRows(rows->rowCount());
     if (!refusal.isEmpty()) {
         warn(tr("Print"), tr("The table could not be printed: %1").arg(refusal));
         return false;
@@ -199,8 +199,7 @@ bool HistoryExports::printTable()
     // The print system takes pages, not workbooks: the same table is laid
     // out for the default printer's paper and queued as PDF.
     auto pages = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("quorvane-print-XXXXXX.pdf")));
-    const ModelRows rows(table->model());
-    TablePrinter printer(&rows, columnWidths());
+    TablePrinter printer(rows.get(), columnWidths());
     if (!pages->open()) {
         warn(tr("Print"), tr("The table could not be printed: %1").arg(pages->errorString()));
         return false;

@@ -8,7 +8,9 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
+class ExportRows;
 class QFileInfo;
 class QTableView;
 class QWidget;
@@ -21,8 +23,10 @@ class HistoryExports : public QObject
 {
     Q_OBJECT
 public:
-    // Dialogs and boxes open over window, which owns this.
-    HistoryExports(QTableView *table, QWidget *window);
+    // rows: what table shows, whose column widths the workbook and the
+    // pages follow. Dialogs and boxes open over window, which owns this.
+    HistoryExports(std::unique_ptr<const ExportRows> rows, QTableView *table, QWidget *window);
+    ~HistoryExports() override;
 
     // Each tells the user its outcome; true when the file was written or
     // the print job started.
@@ -54,6 +58,7 @@ private:
     void warn(const QString &title, const QString &text);
     QVector<int> columnWidths() const;
 
+    std::unique_ptr<const ExportRows> rows;
     QTableView *table;
     QWidget *window;
     int printTimeoutMs;
