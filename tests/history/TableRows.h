@@ -3,7 +3,6 @@
 
 #include "history/ExportRows.h"
 
-#include <QList>
 #include <QStringList>
 
 // A four-column table for the exports: the given rows, repeated to count
@@ -11,9 +10,7 @@
 class TableRows : public ExportRows
 {
 public:
-    explicit TableRows(const QList<QStringList> &rows, int count = -1)
-        : rows(rows), count(count < 0 ? rows.size() : count) {}
-
+    explicit TableRows(const QList<QStringList> &rows, int count = -1) : rows(rows), count(count < 0 ? rows.size() : count) {}
     int rowCount() const override { return count; }
     int columnCount() const override { return 4; }
     QString headerText(int column) const override { return QStringList{"Time", "Data", "Unit", "Func"}.at(column); }

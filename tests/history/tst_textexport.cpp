@@ -12,7 +12,9 @@
 
 #include <memory>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QByteArray Header = "Num\tTime\tData\tUnit\tFunc\n";
@@ -44,6 +46,8 @@ private slots:
     void failedWriteKeepsExistingFile();
     void cancelLeavesNoFileAndKeepsAnOldOne_data();
     void cancelLeavesNoFileAndKeepsAnOldOne();
+    void linksInSharedFolders_data();
+    void linksInSharedFolders();
 };
 
 void TestTextExport::writesTable_data()
@@ -207,6 +211,51 @@ void TestTextExport::cancelLeavesNoFileAndKeepsAnOldOne()
         QCOMPARE(contents(path), earlier.toUtf8());
     QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
         earlier.isEmpty() ? QStringList() : QStringList{"out.txt"});
+}
+
+void TestTextExport::linksInSharedFolders_data()
+{
+    QTest::addColumn<bool>("sticky");
+    QTest::addColumn<QString>("linkOwner");
+    QTest::addColumn<bool>("followed");
+    QTest::newRow("sticky folder, another user's link") << true << "other" << false;
+    QTest::newRow("sticky folder, my link") << true << "me" << true;
+    QTest::newRow("sticky folder, the folder owner's link") << true << "folder owner" << true;
+    QTest::newRow("folder without the sticky bit") << false << "other" << true;
+}
+
+// The link rule is checked here whatever the kernel's own setting is.
+void TestTextExport::linksInSharedFolders()
+{
+    QFETCH(bool, sticky);
+    QFETCH(QString, linkOwner);
+    QFETCH(bool, followed);
+    const passwd *nobody = getpwnam("nobody");
+    if (geteuid() != 0 || !nobody)
+        QSKIP("links of another user need root and the user nobody");
+    QTemporaryDir dir;
+    const QString shared = dir.filePath("shared");
+    const QByteArray sharedName = QFile::encodeName(shared);
+    QVERIFY(QDir().mkdir(shared) && chmod(sharedName.constData(), sticky ? 01777 : 0777) == 0);
+    if (linkOwner == "folder owner")
+        QVERIFY(chown(sharedName.constData(), nobody->pw_uid, nobody->pw_gid) == 0);
+    const QString target = dir.filePath("target.txt");
+    QFile old(target);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(Header) == Header.size());
+    old.close();
+    const QString link = QDir(shared).filePath("link.txt");
+    QVERIFY(QFile::link(target, link));
+    const uid_t owner = linkOwner == "me" ? geteuid() : nobody->pw_uid;
+    QVERIFY(lchown(QFile::encodeName(link).constData(), owner, owner == 0 ? 0 : nobody->pw_gid) == 0);
+
+    const TableRows table({{"2024-05-01 10:00:00", "2", "V", "ACV"}});
+    TextExport exporter(&table);
+    QCOMPARE(exporter.write(link), followed);
+    QVERIFY2(followed || exporter.errorString().contains("not followed"), qPrintable(exporter.errorString()));
+    QCOMPARE(contents(target), followed ? Header + "1\t2024-05-01 10:00:00\t2\tV\tACV\n" : Header);
+    QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+    QCOMPARE(QDir(shared).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+             QStringList{"link.txt"});
 }
 
 QUORVANE_TEST(TestTextExport);
