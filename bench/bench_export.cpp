@@ -6,6 +6,7 @@
 
 #include "bench/BenchRows.h"
 #include "history/HistoryTableModel.h"
+#include "history/ModelRows.h"
 #include "history/TextExport.h"
 #include "history/XlsxWorkbook.h"
 
@@ -55,11 +56,12 @@ int runChild(const QString &kind, int rows, const QString &path)
     QElapsedTimer timer;
     timer.start();
     bool written = false;
+    const ModelRows table(&model);
     if (kind == QLatin1String("text")) {
-        TextExport exporter(&model);
+        TextExport exporter(&table);
         written = exporter.write(path);
     } else {
-        XlsxWorkbook workbook(&model, {160, 80, 60, 60});
+        XlsxWorkbook workbook(&table, {160, 80, 60, 60});
         written = workbook.write(path, QStringLiteral("Data Record"));
     }
     const double seconds = timer.nsecsElapsed() / 1e9;

@@ -1,9 +1,8 @@
 #include "history/HistoryData.h"
 
+#include "history/HistoryExports.h"
 #include "history/HistoryTableModel.h"
-#include "history/TablePrinter.h"
-#include "history/TextExport.h"
-#include "history/XlsxWorkbook.h"
+#include "history/ModelRows.h"
 #include "meter/FunctionTable.h"
 #include "plot/GapCurve.h"
 #include "plot/Wave.h"
@@ -11,27 +10,19 @@
 #include "store/ResultRows.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDesktopWidget>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLocale>
 #include <QMessageBox>
 #include <QProgressDialog>
-#include <QProcess>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
-#include <QStandardPaths>
 #include <QStringList>
 #include <QTableView>
-#include <QTemporaryFile>
-#include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <qwt_plot.h>
 
@@ -41,22 +32,6 @@
 
 namespace {
 const qint64 SecondsPerHour = 3600;
-
-QVector<int> columnWidths(const QTableView *view)
-{
-    QVector<int> widths;
-    for (int column = 0; column < view->model()->columnCount(); ++column)
-        widths.append(view->columnWidth(column));
-    return widths;
-}
-
-// A box with one button "OK", run modally without parent.
-void tellUser(QMessageBox::Icon icon, const QString &title, const QString &text)
-{
-    QMessageBox box(icon, title, text, QMessageBox::Ok);
-    box.button(QMessageBox::Ok)->setText(HistoryData::tr("OK"));
-    box.exec();
-}
 
 // A value text read as a decimal number in the C locale, as QString's own
 // reading does (blanks around it and a leading "+" allowed), without making
@@ -78,7 +53,6 @@ bool readNumber(const QByteArray &text, double *value)
 
 HistoryData::HistoryData(QWidget *parent)
     : QDialog(parent)
-    , printTimeoutMs(TablePrinter::submitTimeoutMs)
 {
     setWindowTitle(tr("history viewing"));
     setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
@@ -90,12 +64,19 @@ HistoryData::HistoryData(QWidget *parent)
     table = new QTableView();
     tableModel = new HistoryTableModel(headers, this);
     table->setModel(tableModel);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The time always whole; the other columns as wide as the user drags
+    // them, the last one filling what is left.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
+    // Tab leaves the table for the buttons.
+    table->setTabKeyNavigation(false);
     // Ten million rows scroll smoothly only when no row's height is ever
     // measured.
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
     wave = new Wave();
+    wave->setAccessibleName(tr("History plot"));
     excelButton = new QPushButton(tr("Out excel"));
     txtButton = new QPushButton(tr("Out txt"));
     printButton = new QPushButton(tr("Print"));
@@ -106,10 +87,16 @@ HistoryData::HistoryData(QWidget *parent)
     buttonRow = new QHBoxLayout();
     rightLayout = new QVBoxLayout();
 
-    for (QPushButton *button : {excelButton, txtButton, printButton}) {
-        button->setFixedSize(163, 40);
-        buttonRow->addWidget(button);
+    // As wide as their texts need, so the table keeps most of a small screen.
+    const QList<QPair<QPushButton *, QKeySequence>> buttons{{excelButton, QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {txtButton, QKeySequence(Qt::CTRL | Qt::Key_T)}, {printButton, QKeySequence(QKeySequence::Print)}};
+    for (const auto &button : buttons) {
+        button.first->setMinimumHeight(40);
+        button.first->setShortcut(button.second);
+        button.first->setToolTip(button.second.toString(QKeySequence::NativeText));
+        buttonRow->addWidget(button.first);
     }
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), this, this, &QWidget::close);
     rightLayout->addLayout(buttonRow);
     rightLayout->addWidget(wave);
     rightPanel->setLayout(rightLayout);
@@ -118,6 +105,9 @@ HistoryData::HistoryData(QWidget *parent)
     splitter->addWidget(rightPanel);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
+    // The same three to one from the start, not only for space beyond the
+    // panels' wishes: the plot would otherwise take half the window.
+    splitter->setSizes({3000, 1000});
     outerLayout->addWidget(splitter);
     setLayout(outerLayout);
 
@@ -144,6 +134,12 @@ HistoryData::HistoryData(QWidget *parent)
     connect(reader, &RangeReader::progress, this, &HistoryData::showReadProgress);
     connect(reader, &RangeReader::finished, this, &HistoryData::finishQuery);
 
+    exports = new HistoryExports(std::make_unique<ModelRows>(tableModel), table, this);
+    connect(exports, &HistoryExports::printed, this, [this](bool accepted) {
+        printButton->setEnabled(true);
+        emit signal_printed(accepted);
+    });
+
     connect(excelButton, &QPushButton::clicked, this, &HistoryData::slot_excel);
     connect(txtButton, &QPushButton::clicked, this, &HistoryData::slot_txt);
     connect(printButton, &QPushButton::clicked, this, &HistoryData::slot_print);
@@ -151,6 +147,8 @@ HistoryData::HistoryData(QWidget *parent)
 
 HistoryData::~HistoryData()
 {
+    // Before the window is half gone: a pending print is handed over first.
+    delete exports;
     // Before the members go: a running read's thread still fills readCurve.
     delete reader;
     delete readProgress;
@@ -302,7 +300,8 @@ void HistoryData::finishQuery()
         show();
         break;
     case RangeReader::State::Failed:
-        showFailure(Work::Query, reader->errorString());
+        QMessageBox::warning(this, tr("History record query"),
+            tr("The stored readings could not be read: %1").arg(reader->errorString()), QMessageBox::Ok);
         break;
     default:
         // Cancelled: the window stays as it was.
@@ -327,33 +326,6 @@ std::unique_ptr<QProgressDialog> HistoryData::workProgress(
     return progress;
 }
 
-void HistoryData::showFailure(Work work, const QString &detail)
-{
-    switch (work) {
-    case Work::Query:
-        QMessageBox::warning(this, tr("History record query"),
-            tr("The stored readings could not be read: %1").arg(detail), QMessageBox::Ok);
-        break;
-    case Work::TextOpen:
-        QMessageBox::warning(this, tr("Read File"), tr("Cannot open file") + detail, QMessageBox::Ok);
-        break;
-    case Work::TextWrite:
-        QMessageBox::warning(this, tr("Error"), detail, QMessageBox::Ok);
-        break;
-    case Work::Workbook:
-        QMessageBox::about(this, tr("Error"), detail);
-        break;
-    case Work::NoPrinter:
-        QMessageBox::warning(this, tr("Print"),
-            tr("No default printer is set. The table was saved in %1.").arg(detail), QMessageBox::Ok);
-        break;
-    case Work::Print:
-        QMessageBox::warning(
-            this, tr("Print"), tr("The table could not be printed: %1").arg(detail), QMessageBox::Ok);
-        break;
-    }
-}
-
 void HistoryData::slot_excel()
 {
     exportExcel(tr("Data Record"));
@@ -371,174 +343,38 @@ void HistoryData::slot_print()
 
 bool HistoryData::exportText()
 {
-    // The program's own folder is not writable once installed.
-    const QString name = QFileDialog::getSaveFileName(this, tr("Save"),
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), tr("Txt(*.txt)"));
-    if (name.isEmpty())
-        return false;
-    const int rows = table->model()->rowCount();
-    std::unique_ptr<QProgressDialog> progress = workProgress(
-        tr("Writing %1...").arg(QDir::toNativeSeparators(name)), rows, tr("Cancel"));
-    TextExport exporter(table->model());
-    exporter.setProgress([&progress](int written, int) {
-        progress->setValue(written);
-        return !progress->wasCanceled();
-    });
-    if (!exporter.write(name)) {
-        if (exporter.failure() == TextExport::Failure::Open)
-            showFailure(Work::TextOpen, name);
-        else if (exporter.failure() == TextExport::Failure::Write)
-            showFailure(Work::TextWrite,
-                tr("The file %1 could not be written: %2")
-                    .arg(QDir::toNativeSeparators(name), exporter.errorString()));
-        return false;
-    }
-    progress.reset();
-    tellUser(QMessageBox::Warning, tr("Prompt"), tr("Save successed"));
-    return true;
+    return exports->exportText();
 }
 
 bool HistoryData::exportExcel(const QString &title)
 {
-    QString name = QFileDialog::getSaveFileName(this, tr("Save"),
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), tr("Excel(*.xls *.xlsx)"));
-    if (name.isEmpty())
-        return false;
-    const QString suffix = QFileInfo(name).suffix().toLower();
-    if (suffix != QLatin1String("xls") && suffix != QLatin1String("xlsx")) {
-        name += QLatin1String(".xlsx");
-        // The dialog asked about the typed name only.
-        if (QFileInfo::exists(name)) {
-            QMessageBox replace(QMessageBox::Question, tr("Save"),
-                tr("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(name)),
-                QMessageBox::Yes | QMessageBox::No, this);
-            replace.button(QMessageBox::Yes)->setText(tr("Yes"));
-            replace.button(QMessageBox::No)->setText(tr("No"));
-            replace.setDefaultButton(QMessageBox::No);
-            if (replace.exec() != QMessageBox::Yes)
-                return false;
-        }
-    }
-    if (!writeWorkbook(name, title)) {
-        showFailure(Work::Workbook, exportError);
-        return false;
-    }
-    QMessageBox question(QMessageBox::Question, tr("completed"),
-        tr("The file has been exported, is it open now?"), QMessageBox::Ok | QMessageBox::No);
-    question.button(QMessageBox::Ok)->setText(tr("OK"));
-    question.button(QMessageBox::No)->setText(tr("Cancel"));
-    if (question.exec() == QMessageBox::Ok)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(name));
-    return true;
+    return exports->exportExcel(title);
 }
 
 bool HistoryData::writeWorkbook(const QString &path, const QString &title)
 {
-    // The last step is the packing of the file after the rows.
-    const std::unique_ptr<QProgressDialog> progress = workProgress(
-        tr("Writing %1...").arg(QDir::toNativeSeparators(path)), table->model()->rowCount() + 1, QString());
-    XlsxWorkbook workbook(table->model(), columnWidths(table));
-    workbook.setProgress([&progress](int written, int) { progress->setValue(written); });
-    if (!workbook.write(QDir::toNativeSeparators(path), title)) {
-        exportError = workbook.errorString();
-        return false;
-    }
-    exportError.clear();
-    return true;
-}
-
-QString HistoryData::printWorkbookPath()
-{
-    const QString name = QStringLiteral("111.xlsx");
-    const QString programDirectory = QCoreApplication::applicationDirPath();
-    if (QFileInfo(programDirectory).isWritable())
-        return programDirectory + QLatin1Char('/') + name;
-    const QString dataDirectory = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(dataDirectory);
-    return dataDirectory + QLatin1Char('/') + name;
+    return exports->writeWorkbook(path, title);
 }
 
 bool HistoryData::printTable()
 {
-    const QString title = tr("Data Record");
-    const QString path = printWorkbookPath();
-    if (!writeWorkbook(path, title)) {
-        showFailure(Work::Workbook, exportError);
-        return false;
-    }
-    const QString printerName = TablePrinter::defaultPrinterName();
-    if (printerName.isEmpty()) {
-        showFailure(Work::NoPrinter, QDir::toNativeSeparators(path));
-        return false;
-    }
-    // The print system takes pages, not workbooks: the same table is laid
-    // out for the default printer's paper and queued as PDF. The pages stay
-    // until lp has answered.
-    auto pages = std::make_unique<QTemporaryFile>(
-        QDir::temp().filePath(QStringLiteral("quorvane-print-XXXXXX.pdf")));
-    TablePrinter printer(table->model(), columnWidths(table));
-    QProcess *lp = nullptr;
-    if (!pages->open()) {
-        exportError = pages->errorString();
-    } else {
-        pages->close();
-        const std::unique_ptr<QProgressDialog> progress
-            = workProgress(tr("Laying out the pages..."), table->model()->rowCount(), QString());
-        printer.setProgress([&progress](int laidOut, int) { progress->setValue(laidOut); });
-        if (!printer.writePdf(pages->fileName(), title, TablePrinter::defaultPrinterPageLayout()))
-            exportError = printer.errorString();
-        else
-            lp = TablePrinter::startSubmit(printerName, pages->fileName(), title, this, &exportError);
-    }
-    if (!lp) {
-        pages.reset();
-        showFailure(Work::Print, exportError);
-        return false;
-    }
-    pages.release()->setParent(lp);
-    // The window keeps working while the print system answers.
-    QTimer *deadline = new QTimer(lp);
-    deadline->setSingleShot(true);
-    connect(deadline, &QTimer::timeout, lp, &QProcess::kill);
-    connect(lp, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
-        [this, lp, deadline, printerName] { finishPrint(lp, deadline->isActive(), printerName); });
-    deadline->start(printTimeoutMs);
-    printButton->setEnabled(false);
-    return true;
-}
-
-void HistoryData::finishPrint(QProcess *lp, bool answered, const QString &printerName)
-{
-    lp->deleteLater();
-    printButton->setEnabled(true);
-    QString job;
-    const bool printed = answered && TablePrinter::accepted(lp, printerName, &job, &exportError);
-    if (!answered)
-        exportError = tr("The print system did not answer within a minute.");
-    if (printed)
-        tellUser(QMessageBox::Question, tr("completed"), tr("Print successed"));
-    else
-        showFailure(Work::Print, exportError);
-    emit signal_printed(printed);
+    const bool started = exports->printTable();
+    // One print at a time: the button comes back with lp's answer.
+    printButton->setEnabled(!started);
+    return started;
 }
 
 void HistoryData::setPrintTimeout(int milliseconds)
 {
-    printTimeoutMs = milliseconds;
+    exports->setPrintTimeout(milliseconds);
 }
 
 bool HistoryData::printFile(const QString &path)
 {
-    const QString printer = TablePrinter::defaultPrinterName();
-    if (printer.isEmpty()) {
-        exportError = tr("No default printer is set.");
-        return false;
-    }
-    if (path.isEmpty() || !QFileInfo::exists(path)) {
-        exportError = tr("There is no file %1 to print.").arg(QDir::toNativeSeparators(path));
-        return false;
-    }
-    exportError.clear();
-    QString job;
-    return TablePrinter::submit(printer, path, QFileInfo(path).fileName(), &job, &exportError);
+    return exports->printFile(path);
+}
+
+QString HistoryData::printWorkbookPath()
+{
+    return HistoryExports::printWorkbookPath();
 }

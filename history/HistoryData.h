@@ -12,9 +12,9 @@
 
 #include <memory>
 
+class HistoryExports;
 class HistoryTableModel;
 class QHBoxLayout;
-class QProcess;
 class QProgressDialog;
 class QPushButton;
 class QSplitter;
@@ -54,21 +54,16 @@ public:
     QTableView *tableView() const { return table; }
     Wave *plot() const { return wave; }
 
-    // Each export tells the user its outcome; true when the file was
-    // written or the print job accepted.
+    // The exports and the print, as HistoryExports runs them on what the
+    // table shows. printTable() returns once lp runs; signal_printed()
+    // follows with its answer, after the outcome box.
     bool exportText();
     bool exportExcel(const QString &title);
     bool writeWorkbook(const QString &path, const QString &title);
-    // Hands the table to the print system and returns at once: true when
-    // lp was started; signal_printed() follows with its answer, after the
-    // outcome box.
     bool printTable();
     // How long lp may take to answer before the print counts as failed.
     void setPrintTimeout(int milliseconds);
-    // Queues a printable file on the default printer; true when accepted.
     bool printFile(const QString &path);
-    // Where printTable() keeps its workbook: "111.xlsx" in the program's
-    // directory, or in the user's data directory when that is read-only.
     static QString printWorkbookPath();
 
 signals:
@@ -81,9 +76,6 @@ public slots:
     void slot_print();
 
 private:
-    // Long work whose failure the user is told of, each in its own box.
-    enum class Work { Query, TextOpen, TextWrite, Workbook, NoPrinter, Print };
-
     // The plot's points of rows, made as the rows come in.
     struct Curve
     {
@@ -105,8 +97,6 @@ private:
     void finishQuery();
     std::unique_ptr<QProgressDialog> workProgress(
         const QString &label, int maximum, const QString &cancelText);
-    void showFailure(Work work, const QString &detail);
-    void finishPrint(QProcess *lp, bool answered, const QString &printerName);
     double plotValue(int code, int range, const QByteArray &valueText) const;
     void applyYRange(int code, int range);
 
@@ -125,8 +115,7 @@ private:
     QVector<QVector<double>> overloadTable;
     QVector<QVector<QPair<double, double>>> plotLimitTable;
     HistoryTableModel *tableModel;
-    QString exportError;  // why the last writeWorkbook() or printFile() failed
-    int printTimeoutMs;
+    HistoryExports *exports;
     RangeReader *reader;
     QProgressDialog *readProgress = nullptr;
     Curve readCurve;  // the reader's thread's while it runs

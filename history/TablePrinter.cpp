@@ -1,6 +1,7 @@
 #include "history/TablePrinter.h"
 
-#include <QAbstractItemModel>
+#include "history/ExportRows.h"
+
 #include <QFont>
 #include <QPainter>
 #include <QPrinter>
@@ -11,7 +12,6 @@
 #include <QStandardPaths>
 
 #include <numeric>
-#include <utility>
 
 namespace {
 // Sizes in points, as the workbook's rows and fonts are given.
@@ -24,8 +24,8 @@ const qreal LineWidth = 0.5;
 const QColor HeaderFill(191, 191, 191);
 }
 
-TablePrinter::TablePrinter(const QAbstractItemModel *model, const QVector<int> &columnWidths)
-    : model(model)
+TablePrinter::TablePrinter(const ExportRows *rows, const QVector<int> &columnWidths)
+    : ExportJob(rows)
     , columnWidths(columnWidths)
 {
 }
@@ -49,22 +49,17 @@ QString TablePrinter::defaultPrinterName()
     return QPrinterInfo::defaultPrinterName();
 }
 
-void TablePrinter::setProgress(Progress progress)
-{
-    this->progress = std::move(progress);
-}
-
 bool TablePrinter::render(QPrinter *printer, const QString &title)
 {
-    lastError.clear();
+    clearFailure();
     QPainter painter;
     if (!painter.begin(printer))
-        return fail(tr("The printer cannot be used."));
+        return fail(Failure::Open, tr("The printer cannot be used."));
 
     const qreal point = printer->resolution() / 72.0;
     const QRectF page(QPointF(0, 0), printer->pageRect(QPrinter::DevicePixel).size());
-    const int columns = model ? model->columnCount() : 0;
-    const int rows = model ? model->rowCount() : 0;
+    const int columns = columnCount();
+    const int count = rowCount();
 
     QVector<qreal> widths(columns, 1);
     for (int column = 0; column < columns && column < columnWidths.size(); ++column)
@@ -90,9 +85,9 @@ bool TablePrinter::render(QPrinter *printer, const QString &title)
             QString text;
             if (row < 0) {
                 painter.fillRect(cell, HeaderFill);
-                text = model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+                text = rows->headerText(column);
             } else {
-                text = model->index(row, column).data(Qt::DisplayRole).toString();
+                text = rows->cellText(row, column);
             }
             painter.drawRect(cell);
             painter.drawText(cell.adjusted(padding, 0, -padding, 0),
@@ -112,26 +107,28 @@ bool TablePrinter::render(QPrinter *printer, const QString &title)
         y += rowHeight;
         painter.setFont(cellFont);
         const int firstRow = row;
-        while (row < rows && y + rowHeight <= page.height()) {
+        while (row < count && y + rowHeight <= page.height()) {
             drawRow(y, row++);
             y += rowHeight;
         }
-        if (progress)
-            progress(row, rows);
-        if (row >= rows)
+        if (!report(row)) {
+            painter.end();
+            return false;
+        }
+        if (row >= count)
             break;
         if (row == firstRow) {
             painter.end();
-            return fail(tr("The page is too small for one table row."));
+            return fail(Failure::Write, tr("The page is too small for one table row."));
         }
         if (!printer->newPage()) {
             painter.end();
-            return fail(tr("The printer refused a new page."));
+            return fail(Failure::Write, tr("The printer refused a new page."));
         }
         y = 0;
     }
     if (!painter.end() || printer->printerState() == QPrinter::Error)
-        return fail(tr("The pages could not be rendered."));
+        return fail(Failure::Write, tr("The pages could not be rendered."));
     return true;
 }
 
@@ -197,15 +194,4 @@ bool TablePrinter::accepted(QProcess *lp, const QString &printer, QString *jobId
     }
     *jobId = match.captured(1);
     return true;
-}
-
-bool TablePrinter::fail(const QString &text)
-{
-    lastError = text;
-    return false;
-}
-
-QString TablePrinter::errorString() const
-{
-    return lastError;
 }

@@ -1,14 +1,11 @@
 #ifndef TABLEPRINTER_H
 #define TABLEPRINTER_H
 
-#include <QCoreApplication>
+#include "history/ExportJob.h"
+
 #include <QPageLayout>
-#include <QString>
 #include <QVector>
 
-#include <functional>
-
-class QAbstractItemModel;
 class QObject;
 class QPrinter;
 class QProcess;
@@ -19,23 +16,18 @@ class QProcess;
 // the page width. For a printer the pages are written as PDF, the format
 // the print system takes from every program, and then queued with submit(),
 // so whether a job was accepted is known rather than assumed.
-class TablePrinter
+class TablePrinter : public ExportJob
 {
     Q_DECLARE_TR_FUNCTIONS(TablePrinter)
 public:
-    // rowsLaidOut of rowCount table rows; called once per page.
-    using Progress = std::function<void(int rowsLaidOut, int rowCount)>;
-
     // columnWidths: the table's column widths in pixels, one per column.
-    TablePrinter(const QAbstractItemModel *model, const QVector<int> &columnWidths);
-
-    void setProgress(Progress progress);
+    // Progress is reported once per page.
+    TablePrinter(const ExportRows *rows, const QVector<int> &columnWidths);
 
     // Paints all pages on an already set-up printer.
     bool render(QPrinter *printer, const QString &title);
     bool writePdf(const QString &path, const QString &title,
                   const QPageLayout &layout = defaultPageLayout());
-    QString errorString() const;
 
     static QPageLayout defaultPageLayout();
     // The default printer's paper and margins; defaultPageLayout() without one.
@@ -55,12 +47,7 @@ public:
     static const int submitTimeoutMs = 60000;
 
 private:
-    bool fail(const QString &text);
-
-    const QAbstractItemModel *model;
     QVector<int> columnWidths;
-    Progress progress;
-    QString lastError;
 };
 
 #endif

@@ -1,34 +1,25 @@
 #include "history/XlsxWorkbook.h"
 
-#include <QAbstractItemModel>
-#include <QDir>
+#include "history/ExportRows.h"
+#include "history/SafeReplace.h"
+
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
+#include <QLocale>
 
 #include <xlsxwriter.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
 #include <utility>
 
 namespace {
-const int ProgressStep = 4096;
 const int DefaultColumnPixels = 64;
 const lxw_color_t HeaderFill = 0xBFBFBF;
 }
 
-XlsxWorkbook::XlsxWorkbook(const QAbstractItemModel *model, const QVector<int> &columnWidths)
-    : model(model)
+XlsxWorkbook::XlsxWorkbook(const ExportRows *rows, const QVector<int> &columnWidths)
+    : ExportJob(rows)
     , columnWidths(columnWidths)
 {
-}
-
-void XlsxWorkbook::setProgress(Progress progress)
-{
-    this->progress = std::move(progress);
 }
 
 int XlsxWorkbook::characterWidth(int pixels)
@@ -36,53 +27,33 @@ int XlsxWorkbook::characterWidth(int pixels)
     return pixels / 6;
 }
 
+QString XlsxWorkbook::tooManyRows(int rowCount)
+{
+    if (rowCount <= maxTableRows)
+        return QString();
+    return tr("The table has %1 rows; a workbook sheet holds at most %2. Choose a shorter time range.")
+        .arg(QLocale().toString(rowCount), QLocale().toString(maxTableRows));
+}
+
 bool XlsxWorkbook::write(const QString &path, const QString &title)
 {
-    lastError.clear();
-    // A link is followed, so the file it names is replaced, not the link.
-    const QFileInfo target(QFileInfo(path).exists() ? QFileInfo(path).canonicalFilePath() : path);
-    // A device or pipe cannot be replaced by renaming; write straight into it.
-    if (target.exists() && !target.isFile() && !target.isDir())
-        return writeFile(target.filePath(), path, title);
-
-    // The workbook goes to a temporary file beside the target and replaces it
-    // only once complete, so a failed save leaves an existing file intact.
-    // A file the user may write in a folder they may not (or whose sticky bit
-    // forbids the rename) is written in place instead.
-    QTemporaryFile temporary(target.absoluteDir().filePath(target.fileName() + QStringLiteral(".XXXXXX")));
-    if (!temporary.open()) {
-        if (target.isFile() && target.isWritable())
-            return writeFile(target.filePath(), path, title);
-        return fail(tr("The file %1 could not be written: %2").arg(path, temporary.errorString()));
-    }
-    temporary.close();
-    // The temporary file is private; the workbook gets the permissions of the
-    // file it replaces, or those a newly created file would get.
-    if (target.exists()) {
-        temporary.setPermissions(QFile::permissions(target.filePath()));
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        ::chmod(QFile::encodeName(temporary.fileName()).constData(), 0666 & ~mask);
-    }
-    if (!writeFile(temporary.fileName(), path, title))
+    clearFailure();
+    const QString refusal = tooManyRows(rowCount());
+    if (!refusal.isEmpty())
+        return fail(Failure::Write, refusal);
+    SafeReplace replace(path);
+    if (!replace.begin())
+        return fail(Failure::Open, tr("The file %1 could not be written: %2").arg(path, replace.errorString()));
+    if (!writeFile(replace.writePath(), path, title))
         return false;
-    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
-                    QFile::encodeName(target.filePath()).constData()) != 0) {
-        const int renameError = errno;
-        if (target.isFile() && target.isWritable())
-            return writeFile(target.filePath(), path, title);
-        return fail(tr("The file %1 could not be written: %2")
-                        .arg(path, QString::fromLocal8Bit(std::strerror(renameError))));
-    }
-    temporary.setAutoRemove(false);
-    return true;
+    return replace.commit()
+        || fail(Failure::Write, tr("The file %1 could not be written: %2").arg(path, replace.errorString()));
 }
 
 bool XlsxWorkbook::writeFile(const QString &file, const QString &path, const QString &title)
 {
-    const int rows = model ? model->rowCount() : 0;
-    const int columns = model ? model->columnCount() : 0;
+    const int count = rowCount();
+    const int columns = columnCount();
     const QByteArray fileName = QFile::encodeName(file);
 
     lxw_workbook_options options = {};
@@ -90,7 +61,7 @@ bool XlsxWorkbook::writeFile(const QString &file, const QString &path, const QSt
     options.use_zip64 = LXW_TRUE;
     lxw_workbook *workbook = workbook_new_opt(fileName.constData(), &options);
     if (!workbook)
-        return fail(tr("The file %1 could not be written.").arg(path));
+        return fail(Failure::Open, tr("The file %1 could not be written.").arg(path));
     lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
 
     lxw_format *titleFormat = workbook_add_format(workbook);
@@ -128,46 +99,41 @@ bool XlsxWorkbook::writeFile(const QString &file, const QString &path, const QSt
     worksheet_set_row(sheet, 1, 20, nullptr);
     lxw_error error = LXW_NO_ERROR;
     for (int column = 0; column < columns && error == LXW_NO_ERROR; ++column) {
-        const QByteArray text = model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString().toUtf8();
+        const QByteArray text = rows->headerText(column).toUtf8();
         error = worksheet_write_string(sheet, 1, lxw_col_t(column), text.constData(), headerFormat);
     }
 
-    // Rows past the sheet's last row or over-long texts are refused by the
-    // writer; the first refusal stops the table and fails the save.
-    for (int row = 0; row < rows && error == LXW_NO_ERROR; ++row) {
+    // Over-long texts are refused by the writer; the first refusal stops the
+    // table and fails the save. So does a cancel.
+    bool going = report(0);
+    for (int row = 0; row < count && error == LXW_NO_ERROR && going; ++row) {
         const lxw_row_t sheetRow = lxw_row_t(row + 2);
         error = worksheet_set_row(sheet, sheetRow, 20, nullptr);
         for (int column = 0; column < columns && error == LXW_NO_ERROR; ++column) {
-            const QByteArray text = model->index(row, column).data(Qt::DisplayRole).toString().toUtf8();
+            const QByteArray text = rows->cellText(row, column).toUtf8();
             error = worksheet_write_string(sheet, sheetRow, lxw_col_t(column), text.constData(), cellFormat);
         }
-        if (progress && (row + 1) % ProgressStep == 0)
-            progress(row + 1, rows);
+        if ((row + 1) % progressStep == 0)
+            going = report(row + 1);
     }
-    if (progress && error == LXW_NO_ERROR)
-        progress(rows, rows);
-
     // Rows already streamed out went to a temporary file whose write errors
     // (a full disk) the library does not report; it would then package a
     // truncated sheet as if all went well.
     FILE *rowStore = sheet->optimize_tmpfile;
+    if (!going || (error == LXW_NO_ERROR && !report(count))) {
+        // Nothing of a cancelled workbook is packed; only the packing closes
+        // the row store.
+        if (rowStore)
+            std::fclose(std::exchange(sheet->optimize_tmpfile, nullptr));
+        lxw_workbook_free(workbook);
+        return false;
+    }
     if (error == LXW_NO_ERROR && rowStore && (std::fflush(rowStore) != 0 || std::ferror(rowStore)))
         error = LXW_ERROR_CREATING_TMPFILE;
     const lxw_error closeError = workbook_close(workbook);
     if (error == LXW_NO_ERROR)
         error = closeError;
     if (error != LXW_NO_ERROR)
-        return fail(tr("The file %1 could not be written: %2").arg(path, QString::fromUtf8(lxw_strerror(error))));
+        return fail(Failure::Write, tr("The file %1 could not be written: %2").arg(path, QString::fromUtf8(lxw_strerror(error))));
     return true;
-}
-
-bool XlsxWorkbook::fail(const QString &text)
-{
-    lastError = text;
-    return false;
-}
-
-QString XlsxWorkbook::errorString() const
-{
-    return lastError;
 }

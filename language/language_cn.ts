@@ -60,12 +60,12 @@
 <context>
     <name>Communication</name>
     <message>
-        <location filename="../meter/Communication.cpp" line="+74"/>
+        <location filename="../meter/Communication.cpp" line="+54"/>
         <source>the line setting %1 baud, 8N1 was refused (%2)</source>
         <translation>线路设置 %1 波特、8N1 被拒绝（%2）</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+13"/>
         <source>Cannot open %1: %2</source>
         <translation>无法打开 %1：%2</translation>
     </message>
@@ -80,10 +80,12 @@
         <translation>（该设备的所有者是 %1，权限模式为 %2，其用户组不能读写它）</translation>
     </message>
     <message>
+        <location line="+44"/>
         <source>Meter disconnected: %1 was removed</source>
         <translation>仪表已断开：%1 已被移除</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Meter disconnected: %1: %2</source>
         <translation>仪表已断开：%1：%2</translation>
     </message>
@@ -137,6 +139,14 @@
     </message>
 </context>
 <context>
+    <name>ExportJob</name>
+    <message>
+        <location filename="../history/ExportJob.cpp" line="+41"/>
+        <source>The export was cancelled.</source>
+        <translation>导出已取消。</translation>
+    </message>
+</context>
+<context>
     <name>HelpWindow</name>
     <message>
         <location filename="../app/HelpWindow.cpp" line="+38"/>
@@ -164,12 +174,6 @@
     <name>HistoryData</name>
     <message>
         <location filename="../history/HistoryData.cpp" line="+57"/>
-        <location line="+371"/>
-        <source>OK</source>
-        <translation>确定</translation>
-    </message>
-    <message>
-        <location line="-345"/>
         <source>history viewing</source>
         <translation>历史数据查看</translation>
     </message>
@@ -194,7 +198,12 @@
         <translation>功能</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+18"/>
+        <source>History plot</source>
+        <translation>历史曲线图</translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>Out excel</source>
         <translation>导出 Excel</translation>
     </message>
@@ -205,13 +214,11 @@
     </message>
     <message>
         <location line="+1"/>
-        <location line="+246"/>
-        <location line="+5"/>
         <source>Print</source>
         <translation>打印</translation>
     </message>
     <message>
-        <location line="-147"/>
+        <location line="+121"/>
         <source>Loading the stored readings...</source>
         <translation>正在加载已存储的读数……</translation>
     </message>
@@ -226,7 +233,7 @@
         <translation>正在读取已存储的读数：%1</translation>
     </message>
     <message>
-        <location line="+43"/>
+        <location line="+14"/>
         <source>History record query</source>
         <translation>历史记录查询</translation>
     </message>
@@ -236,61 +243,32 @@
         <translation>无法读取已存储的读数：%1</translation>
     </message>
     <message>
-        <location line="+24"/>
-        <location line="+104"/>
+        <location line="+27"/>
         <source>Data Record</source>
         <translation>数据记录</translation>
     </message>
     <message>
-        <location line="-88"/>
-        <location line="+28"/>
-        <location line="+9"/>
+        <location line="-57"/>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryExports</name>
+    <message>
+        <location filename="../history/HistoryExports.cpp" line="+30"/>
+        <location line="+121"/>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <location line="-87"/>
+        <location line="+6"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location line="-36"/>
-        <source>Txt(*.txt)</source>
-        <translation>文本文件(*.txt)</translation>
-    </message>
-    <message>
-        <location line="-38"/>
-        <source>Read File</source>
-        <translation>读取文件</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>Cannot open file</source>
-        <translation>无法打开文件</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <location line="+3"/>
-        <source>Error</source>
-        <translation>错误</translation>
-    </message>
-    <message>
-        <location line="+48"/>
-        <source>The file %1 could not be written: %2</source>
-        <translation>无法写入文件 %1：%2</translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>Prompt</source>
-        <translation>提示</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>Save successed</source>
-        <translation>保存成功</translation>
-    </message>
-    <message>
-        <location line="+7"/>
-        <source>Excel(*.xls *.xlsx)</source>
-        <translation>Excel 文件(*.xls *.xlsx)</translation>
-    </message>
-    <message>
-        <location line="+9"/>
+        <location line="+1"/>
         <source>%1 already exists.
 Do you want to replace it?</source>
         <translation>%1 已存在。
@@ -307,56 +285,117 @@ Do you want to replace it?</source>
         <translation>否</translation>
     </message>
     <message>
-        <location line="+10"/>
-        <location line="+93"/>
-        <source>completed</source>
-        <translation>完成</translation>
-    </message>
-    <message>
-        <location line="-92"/>
-        <source>The file has been exported, is it open now?</source>
-        <translation>文件已导出，是否现在打开？</translation>
-    </message>
-    <message>
-        <location line="-151"/>
-        <location line="+105"/>
-        <location line="+48"/>
+        <location line="+12"/>
+        <location line="+66"/>
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
     <message>
-        <location line="-48"/>
-        <location line="+58"/>
+        <location line="-33"/>
+        <source>Txt(*.txt)</source>
+        <translation>文本文件(*.txt)</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <location line="+37"/>
         <source>Writing %1...</source>
         <translation>正在写入 %1……</translation>
     </message>
     <message>
-        <location line="-91"/>
-        <source>No default printer is set. The table was saved in %1.</source>
-        <translation>未设置默认打印机。表格已保存到 %1。</translation>
+        <location line="-36"/>
+        <source>Prompt</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Save successed</source>
+        <translation>保存成功</translation>
     </message>
     <message>
         <location line="+4"/>
+        <source>Read File</source>
+        <translation>读取文件</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Cannot open file</source>
+        <translation>无法打开文件</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+15"/>
+        <location line="+45"/>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <location line="-60"/>
+        <source>The file %1 could not be written: %2</source>
+        <translation>无法写入文件 %1：%2</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Excel(*.xls *.xlsx)</source>
+        <translation>Excel 文件(*.xls *.xlsx)</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <location line="+5"/>
+        <location line="+70"/>
+        <source>completed</source>
+        <translation>完成</translation>
+    </message>
+    <message>
+        <location line="-74"/>
+        <source>The file has been exported, is it open now?</source>
+        <translation>文件已导出，是否现在打开？</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>No program on this system opens %1.</source>
+        <translation>本系统上没有能打开 %1 的程序。</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <location line="+12"/>
+        <location line="+8"/>
+        <location line="+8"/>
+        <location line="+5"/>
+        <location line="+9"/>
+        <source>Print</source>
+        <translation>打印</translation>
+    </message>
+    <message>
+        <location line="-42"/>
+        <location line="+20"/>
+        <location line="+8"/>
+        <location line="+5"/>
+        <location line="+9"/>
         <source>The table could not be printed: %1</source>
         <translation>无法打印表格：%1</translation>
     </message>
     <message>
-        <location line="+134"/>
+        <location line="-39"/>
+        <source>Data Record</source>
+        <translation>数据记录</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>No default printer is set. The table was saved in %1.</source>
+        <translation>未设置默认打印机。表格已保存到 %1。</translation>
+    </message>
+    <message>
+        <location line="+12"/>
         <source>Laying out the pages...</source>
         <translation>正在排版页面……</translation>
     </message>
     <message>
-        <location line="+31"/>
-        <source>The print system did not answer within a minute.</source>
-        <translation>打印系统在一分钟内没有响应。</translation>
-    </message>
-    <message>
-        <location line="+2"/>
+        <location line="+16"/>
         <source>Print successed</source>
         <translation>打印成功</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+17"/>
         <source>No default printer is set.</source>
         <translation>未设置默认打印机。</translation>
     </message>
@@ -369,17 +408,17 @@ Do you want to replace it?</source>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+41"/>
+        <location filename="../app/MainWindow.cpp" line="+43"/>
         <source>Quorvane</source>
         <translation>Quorvane 万用表上位机</translation>
     </message>
     <message>
-        <location line="+222"/>
+        <location line="+291"/>
         <source>History record query</source>
         <translation>历史记录查询</translation>
     </message>
     <message>
-        <location line="-207"/>
+        <location line="-276"/>
         <source>&amp;File</source>
         <translation>文件(&amp;F)</translation>
     </message>
@@ -429,13 +468,14 @@ Do you want to replace it?</source>
         <translation>关于(&amp;A)</translation>
     </message>
     <message>
-        <location line="+13"/>
-        <location line="+221"/>
+        <location line="+15"/>
+        <location line="+204"/>
+        <location line="+84"/>
         <source>Disconnected</source>
         <translation>未连接</translation>
     </message>
     <message>
-        <location line="-196"/>
+        <location line="-259"/>
         <source>Start</source>
         <translation>开始</translation>
     </message>
@@ -445,8 +485,9 @@ Do you want to replace it?</source>
         <translation>停止</translation>
     </message>
     <message>
-        <location line="+90"/>
-        <location line="+53"/>
+        <location line="+107"/>
+        <location line="+79"/>
+        <location line="+20"/>
         <source>Connected</source>
         <translation>已连接</translation>
     </message>
@@ -461,10 +502,12 @@ Do you want to replace it?</source>
         <translation>读数未存储：无法连接数据库</translation>
     </message>
     <message>
+        <location line="-90"/>
         <source>No data from the meter for 5 s</source>
         <translation>仪表 5 秒无数据</translation>
     </message>
     <message>
+        <location line="+29"/>
         <source>Meter back on %1: acquisition resumed</source>
         <translation>仪表已在 %1 重新连接：采集已恢复</translation>
     </message>
@@ -541,6 +584,14 @@ Do you want to replace it?</source>
     </message>
 </context>
 <context>
+    <name>PrintJob</name>
+    <message>
+        <location filename="../history/PrintJob.cpp" line="+57"/>
+        <source>The print system did not answer within a minute.</source>
+        <translation>打印系统在一分钟内没有响应。</translation>
+    </message>
+</context>
+<context>
     <name>RangeReader</name>
     <message>
         <location filename="../store/RangeReader.cpp" line="+201"/>
@@ -561,6 +612,14 @@ Do you want to replace it?</source>
         <location line="+6"/>
         <source>The range holds more than %1 rows; choose a shorter one.</source>
         <translation>该时间范围内的记录超过 %1 行，请选择较短的范围。</translation>
+    </message>
+</context>
+<context>
+    <name>SafeReplace</name>
+    <message>
+        <location filename="../history/SafeReplace.cpp" line="+67"/>
+        <source>%1 is a link that another user made in a folder every user may write to; it is not followed.</source>
+        <translation>%1 是其他用户在所有用户都可写入的文件夹中创建的链接，不会跟随该链接。</translation>
     </message>
 </context>
 <context>
@@ -589,12 +648,12 @@ Do you want to replace it?</source>
 <context>
     <name>TablePrinter</name>
     <message>
-        <location filename="../history/TablePrinter.cpp" line="+62"/>
+        <location filename="../history/TablePrinter.cpp" line="+57"/>
         <source>The printer cannot be used.</source>
         <translation>无法使用该打印机。</translation>
     </message>
     <message>
-        <location line="+63"/>
+        <location line="+65"/>
         <source>The page is too small for one table row.</source>
         <translation>页面太小，放不下一行表格。</translation>
     </message>
@@ -627,7 +686,7 @@ Do you want to replace it?</source>
 <context>
     <name>TextExport</name>
     <message>
-        <location filename="../history/TextExport.cpp" line="+26"/>
+        <location filename="../history/TextExport.cpp" line="+17"/>
         <source>Num</source>
         <translation>序号</translation>
     </message>
@@ -651,16 +710,11 @@ Do you want to replace it?</source>
         <source>Func</source>
         <translation>功能</translation>
     </message>
-    <message>
-        <location line="+52"/>
-        <source>The export was cancelled.</source>
-        <translation>导出已取消。</translation>
-    </message>
 </context>
 <context>
     <name>Wave</name>
     <message>
-        <location filename="../plot/Wave.cpp" line="+45"/>
+        <location filename="../plot/Wave.cpp" line="+44"/>
         <source>Time</source>
         <translation>时间</translation>
     </message>
@@ -706,14 +760,19 @@ Do you want to replace it?</source>
 <context>
     <name>XlsxWorkbook</name>
     <message>
-        <location filename="../history/XlsxWorkbook.cpp" line="+56"/>
-        <location line="+19"/>
-        <location line="+85"/>
+        <location filename="../history/XlsxWorkbook.cpp" line="+34"/>
+        <source>The table has %1 rows; a workbook sheet holds at most %2. Choose a shorter time range.</source>
+        <translation>表格有 %1 行，一个工作表最多容纳 %2 行。请选择更短的时间范围。</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+4"/>
+        <location line="+87"/>
         <source>The file %1 could not be written: %2</source>
         <translation>无法写入文件 %1：%2</translation>
     </message>
     <message>
-        <location line="-67"/>
+        <location line="-73"/>
         <source>The file %1 could not be written.</source>
         <translation>无法写入文件 %1。</translation>
     </message>

@@ -60,12 +60,12 @@
 <context>
     <name>Communication</name>
     <message>
-        <location filename="../meter/Communication.cpp" line="+74"/>
+        <location filename="../meter/Communication.cpp" line="+54"/>
         <source>the line setting %1 baud, 8N1 was refused (%2)</source>
         <translation>the line setting %1 baud, 8N1 was refused (%2)</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+13"/>
         <source>Cannot open %1: %2</source>
         <translation>Cannot open %1: %2</translation>
     </message>
@@ -80,10 +80,12 @@
         <translation> (the device is owned by %1 with mode %2, which gives its group no read and write access)</translation>
     </message>
     <message>
+        <location line="+44"/>
         <source>Meter disconnected: %1 was removed</source>
         <translation>Meter disconnected: %1 was removed</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Meter disconnected: %1: %2</source>
         <translation>Meter disconnected: %1: %2</translation>
     </message>
@@ -137,6 +139,14 @@
     </message>
 </context>
 <context>
+    <name>ExportJob</name>
+    <message>
+        <location filename="../history/ExportJob.cpp" line="+41"/>
+        <source>The export was cancelled.</source>
+        <translation>The export was cancelled.</translation>
+    </message>
+</context>
+<context>
     <name>HelpWindow</name>
     <message>
         <location filename="../app/HelpWindow.cpp" line="+38"/>
@@ -164,12 +174,6 @@
     <name>HistoryData</name>
     <message>
         <location filename="../history/HistoryData.cpp" line="+57"/>
-        <location line="+371"/>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <location line="-345"/>
         <source>history viewing</source>
         <translation>history viewing</translation>
     </message>
@@ -194,7 +198,12 @@
         <translation>Func</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+18"/>
+        <source>History plot</source>
+        <translation>History plot</translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>Out excel</source>
         <translation>Out excel</translation>
     </message>
@@ -205,13 +214,11 @@
     </message>
     <message>
         <location line="+1"/>
-        <location line="+246"/>
-        <location line="+5"/>
         <source>Print</source>
         <translation>Print</translation>
     </message>
     <message>
-        <location line="-147"/>
+        <location line="+121"/>
         <source>Loading the stored readings...</source>
         <translation>Loading the stored readings...</translation>
     </message>
@@ -226,7 +233,7 @@
         <translation>Reading the stored readings: %1</translation>
     </message>
     <message>
-        <location line="+43"/>
+        <location line="+14"/>
         <source>History record query</source>
         <translation>History record query</translation>
     </message>
@@ -236,61 +243,32 @@
         <translation>The stored readings could not be read: %1</translation>
     </message>
     <message>
-        <location line="+24"/>
-        <location line="+104"/>
+        <location line="+27"/>
         <source>Data Record</source>
         <translation>Data Record</translation>
     </message>
     <message>
-        <location line="-88"/>
-        <location line="+28"/>
-        <location line="+9"/>
+        <location line="-57"/>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryExports</name>
+    <message>
+        <location filename="../history/HistoryExports.cpp" line="+30"/>
+        <location line="+121"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="-87"/>
+        <location line="+6"/>
         <source>Save</source>
         <translation>Save</translation>
     </message>
     <message>
-        <location line="-36"/>
-        <source>Txt(*.txt)</source>
-        <translation>Txt(*.txt)</translation>
-    </message>
-    <message>
-        <location line="-38"/>
-        <source>Read File</source>
-        <translation>Read File</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>Cannot open file</source>
-        <translation>Cannot open file</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <location line="+3"/>
-        <source>Error</source>
-        <translation>Error</translation>
-    </message>
-    <message>
-        <location line="+48"/>
-        <source>The file %1 could not be written: %2</source>
-        <translation>The file %1 could not be written: %2</translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>Prompt</source>
-        <translation>Prompt</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>Save successed</source>
-        <translation>Save successed</translation>
-    </message>
-    <message>
-        <location line="+7"/>
-        <source>Excel(*.xls *.xlsx)</source>
-        <translation>Excel(*.xls *.xlsx)</translation>
-    </message>
-    <message>
-        <location line="+9"/>
+        <location line="+1"/>
         <source>%1 already exists.
 Do you want to replace it?</source>
         <translation>%1 already exists.
@@ -307,56 +285,117 @@ Do you want to replace it?</translation>
         <translation>No</translation>
     </message>
     <message>
-        <location line="+10"/>
-        <location line="+93"/>
-        <source>completed</source>
-        <translation>completed</translation>
-    </message>
-    <message>
-        <location line="-92"/>
-        <source>The file has been exported, is it open now?</source>
-        <translation>The file has been exported, is it open now?</translation>
-    </message>
-    <message>
-        <location line="-151"/>
-        <location line="+105"/>
-        <location line="+48"/>
+        <location line="+12"/>
+        <location line="+66"/>
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
     <message>
-        <location line="-48"/>
-        <location line="+58"/>
+        <location line="-33"/>
+        <source>Txt(*.txt)</source>
+        <translation>Txt(*.txt)</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <location line="+37"/>
         <source>Writing %1...</source>
         <translation>Writing %1...</translation>
     </message>
     <message>
-        <location line="-91"/>
-        <source>No default printer is set. The table was saved in %1.</source>
-        <translation>No default printer is set. The table was saved in %1.</translation>
+        <location line="-36"/>
+        <source>Prompt</source>
+        <translation>Prompt</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Save successed</source>
+        <translation>Save successed</translation>
     </message>
     <message>
         <location line="+4"/>
+        <source>Read File</source>
+        <translation>Read File</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Cannot open file</source>
+        <translation>Cannot open file</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+15"/>
+        <location line="+45"/>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <location line="-60"/>
+        <source>The file %1 could not be written: %2</source>
+        <translation>The file %1 could not be written: %2</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Excel(*.xls *.xlsx)</source>
+        <translation>Excel(*.xls *.xlsx)</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <location line="+5"/>
+        <location line="+70"/>
+        <source>completed</source>
+        <translation>completed</translation>
+    </message>
+    <message>
+        <location line="-74"/>
+        <source>The file has been exported, is it open now?</source>
+        <translation>The file has been exported, is it open now?</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>No program on this system opens %1.</source>
+        <translation>No program on this system opens %1.</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <location line="+12"/>
+        <location line="+8"/>
+        <location line="+8"/>
+        <location line="+5"/>
+        <location line="+9"/>
+        <source>Print</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <location line="-42"/>
+        <location line="+20"/>
+        <location line="+8"/>
+        <location line="+5"/>
+        <location line="+9"/>
         <source>The table could not be printed: %1</source>
         <translation>The table could not be printed: %1</translation>
     </message>
     <message>
-        <location line="+134"/>
+        <location line="-39"/>
+        <source>Data Record</source>
+        <translation>Data Record</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>No default printer is set. The table was saved in %1.</source>
+        <translation>No default printer is set. The table was saved in %1.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
         <source>Laying out the pages...</source>
         <translation>Laying out the pages...</translation>
     </message>
     <message>
-        <location line="+31"/>
-        <source>The print system did not answer within a minute.</source>
-        <translation>The print system did not answer within a minute.</translation>
-    </message>
-    <message>
-        <location line="+2"/>
+        <location line="+16"/>
         <source>Print successed</source>
         <translation>Print successed</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+17"/>
         <source>No default printer is set.</source>
         <translation>No default printer is set.</translation>
     </message>
@@ -369,17 +408,17 @@ Do you want to replace it?</translation>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+41"/>
+        <location filename="../app/MainWindow.cpp" line="+43"/>
         <source>Quorvane</source>
         <translation>Quorvane</translation>
     </message>
     <message>
-        <location line="+222"/>
+        <location line="+291"/>
         <source>History record query</source>
         <translation>History record query</translation>
     </message>
     <message>
-        <location line="-207"/>
+        <location line="-276"/>
         <source>&amp;File</source>
         <translation>&amp;File</translation>
     </message>
@@ -429,13 +468,14 @@ Do you want to replace it?</translation>
         <translation>&amp;About</translation>
     </message>
     <message>
-        <location line="+13"/>
-        <location line="+221"/>
+        <location line="+15"/>
+        <location line="+204"/>
+        <location line="+84"/>
         <source>Disconnected</source>
         <translation>Disconnected</translation>
     </message>
     <message>
-        <location line="-196"/>
+        <location line="-259"/>
         <source>Start</source>
         <translation>Start</translation>
     </message>
@@ -445,8 +485,9 @@ Do you want to replace it?</translation>
         <translation>Stop</translation>
     </message>
     <message>
-        <location line="+90"/>
-        <location line="+53"/>
+        <location line="+107"/>
+        <location line="+79"/>
+        <location line="+20"/>
         <source>Connected</source>
         <translation>Connected</translation>
     </message>
@@ -461,10 +502,12 @@ Do you want to replace it?</translation>
         <translation>Readings not stored: database unreachable</translation>
     </message>
     <message>
+        <location line="-90"/>
         <source>No data from the meter for 5 s</source>
         <translation>No data from the meter for 5 s</translation>
     </message>
     <message>
+        <location line="+29"/>
         <source>Meter back on %1: acquisition resumed</source>
         <translation>Meter back on %1: acquisition resumed</translation>
     </message>
@@ -541,6 +584,14 @@ Do you want to replace it?</translation>
     </message>
 </context>
 <context>
+    <name>PrintJob</name>
+    <message>
+        <location filename="../history/PrintJob.cpp" line="+57"/>
+        <source>The print system did not answer within a minute.</source>
+        <translation>The print system did not answer within a minute.</translation>
+    </message>
+</context>
+<context>
     <name>RangeReader</name>
     <message>
         <location filename="../store/RangeReader.cpp" line="+201"/>
@@ -561,6 +612,14 @@ Do you want to replace it?</translation>
         <location line="+6"/>
         <source>The range holds more than %1 rows; choose a shorter one.</source>
         <translation>The range holds more than %1 rows; choose a shorter one.</translation>
+    </message>
+</context>
+<context>
+    <name>SafeReplace</name>
+    <message>
+        <location filename="../history/SafeReplace.cpp" line="+67"/>
+        <source>%1 is a link that another user made in a folder every user may write to; it is not followed.</source>
+        <translation>%1 is a link that another user made in a folder every user may write to; it is not followed.</translation>
     </message>
 </context>
 <context>
@@ -589,12 +648,12 @@ Do you want to replace it?</translation>
 <context>
     <name>TablePrinter</name>
     <message>
-        <location filename="../history/TablePrinter.cpp" line="+62"/>
+        <location filename="../history/TablePrinter.cpp" line="+57"/>
         <source>The printer cannot be used.</source>
         <translation>The printer cannot be used.</translation>
     </message>
     <message>
-        <location line="+63"/>
+        <location line="+65"/>
         <source>The page is too small for one table row.</source>
         <translation>The page is too small for one table row.</translation>
     </message>
@@ -627,7 +686,7 @@ Do you want to replace it?</translation>
 <context>
     <name>TextExport</name>
     <message>
-        <location filename="../history/TextExport.cpp" line="+26"/>
+        <location filename="../history/TextExport.cpp" line="+17"/>
         <source>Num</source>
         <translation>Num</translation>
     </message>
@@ -651,16 +710,11 @@ Do you want to replace it?</translation>
         <source>Func</source>
         <translation>Func</translation>
     </message>
-    <message>
-        <location line="+52"/>
-        <source>The export was cancelled.</source>
-        <translation>The export was cancelled.</translation>
-    </message>
 </context>
 <context>
     <name>Wave</name>
     <message>
-        <location filename="../plot/Wave.cpp" line="+45"/>
+        <location filename="../plot/Wave.cpp" line="+44"/>
         <source>Time</source>
         <translation>Time</translation>
     </message>
@@ -706,14 +760,19 @@ Do you want to replace it?</translation>
 <context>
     <name>XlsxWorkbook</name>
     <message>
-        <location filename="../history/XlsxWorkbook.cpp" line="+56"/>
-        <location line="+19"/>
-        <location line="+85"/>
+        <location filename="../history/XlsxWorkbook.cpp" line="+34"/>
+        <source>The table has %1 rows; a workbook sheet holds at most %2. Choose a shorter time range.</source>
+        <translation>The table has %1 rows; a workbook sheet holds at most %2. Choose a shorter time range.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+4"/>
+        <location line="+87"/>
         <source>The file %1 could not be written: %2</source>
         <translation>The file %1 could not be written: %2</translation>
     </message>
     <message>
-        <location line="-67"/>
+        <location line="-73"/>
         <source>The file %1 could not be written.</source>
         <translation>The file %1 could not be written.</translation>
     </message>

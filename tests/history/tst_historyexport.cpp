@@ -61,6 +61,25 @@ QByteArray contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
+// While it lives, a stand-in lp first on PATH records its arguments in
+// "args" beside it and then runs body.
+struct StandInLp
+{
+    explicit StandInLp(const QString &body)
+    {
+        QFile lp(dir.filePath("lp"));
+        ready = lp.open(QIODevice::WriteOnly)
+            && lp.write(QString("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n%2\n").arg(dir.filePath("args"), body).toUtf8()) > 0
+            && lp.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(dir.path()) + ':' + path);
+    }
+    ~StandInLp() { qputenv("PATH", path); }
+    QString filePath(const QString &name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+    const QByteArray path = qgetenv("PATH");
+    bool ready = false;
+};
+
 // Opening a file with the desktop's program is caught here instead.
 class UrlCatcher : public QObject
 {
@@ -83,6 +102,7 @@ private slots:
 
     void buttonsRunTheExports_data();
     void buttonsRunTheExports();
+    void textExportWritesWhatTheTableShows_data();
     void textExportWritesWhatTheTableShows();
     void textExportCancelledDoesNothing();
     void textExportFailures_data();
@@ -98,6 +118,8 @@ private slots:
     void refusedPrintIsNoSuccess();
     void printWaitsForTheAnswerWithoutBlocking_data();
     void printWaitsForTheAnswerWithoutBlocking();
+    void quitDuringPrintKeepsTheJob();
+    void keyboardReachesTheButtonsAndCloses();
 
 private:
     QString checkWorkbook(const QString &path);
@@ -185,43 +207,60 @@ QString TestHistoryExport::checkWorkbook(const QString &path)
 
 void TestHistoryExport::buttonsRunTheExports_data()
 {
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<QKeySequence>("key");
     QTest::addColumn<QString>("filter");
-    QTest::newRow("Out excel") << "Out excel" << "Excel(*.xls *.xlsx)";
-    QTest::newRow("Out txt") << "Out txt" << "Txt(*.txt)";
+    QTest::addColumn<bool>("documents");
+    QTest::addColumn<QString>("offered");  // below the home folder
+    const QString xlsx = "Excel(*.xls *.xlsx)", txt = "Txt(*.txt)", name = "readings-2024-05-01_10-00-00";
+    QTest::newRow("Out excel") << QKeySequence("Ctrl+E") << xlsx << true << "Documents/" + name + ".xlsx";
+    QTest::newRow("Out txt") << QKeySequence("Ctrl+T") << txt << true << "Documents/" + name + ".txt";
+    QTest::newRow("Out txt, no documents") << QKeySequence("Ctrl+T") << txt << false << name + ".txt";
+    QTest::newRow("Out excel, no documents") << QKeySequence("Ctrl+E") << xlsx << false << name + ".xlsx";
 }
 
+// From the keyboard; the offered name lies in the documents folder, or at
+// home when there is none (the folder's name is no file name).
 void TestHistoryExport::buttonsRunTheExports()
 {
-    QFETCH(QString, button);
+    QFETCH(QKeySequence, key);
     QFETCH(QString, filter);
-    QPushButton *pushButton = nullptr;
-    for (QPushButton *candidate : window->findChildren<QPushButton *>()) {
-        if (candidate->text() == button)
-            pushButton = candidate;
-    }
-    QVERIFY(pushButton);
-    // Both start in the documents folder: the program's own is not writable
-    // once installed.
-    QString directory;
-    ModalScript script({[&directory](QWidget *dialog) {
-        directory = qobject_cast<QFileDialog *>(dialog)->directory().absolutePath();
+    QFETCH(bool, documents);
+    QFETCH(QString, offered);
+    QTemporaryDir home;
+    QVERIFY(!documents || QDir(home.path()).mkdir("Documents"));
+    const QByteArray realHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    QString chosen;
+    ModalScript script({[&chosen](QWidget *dialog) {
+        chosen = qobject_cast<QFileDialog *>(dialog)->selectedFiles().value(0);
         ModalScript::reject()(dialog);
     }});
-    pushButton->click();
-    QCOMPARE(script.seen().size(), 1);
+    window->show();
+    const bool active = QTest::qWaitForWindowActive(window.get());
+    QTest::keySequence(window.get(), key);
+    QTRY_COMPARE(script.seen().size(), 1);
+    qputenv("HOME", realHome);
+    QVERIFY(active);
     QCOMPARE(script.seen().first().kind, QString("QFileDialog"));
     QCOMPARE(script.seen().first().text, filter);
-    // A home without the folder leaves the dialog at home.
-    const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-    QCOMPARE(directory, documents.exists() ? documents.absolutePath() : QDir::homePath());
+    QCOMPARE(chosen, QDir(home.path()).filePath(offered));
+}
+
+void TestHistoryExport::textExportWritesWhatTheTableShows_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("named .txt") << "history.txt" << "history.txt";
+    QTest::newRow("no suffix gets .txt") << "history" << "history.txt";
 }
 
 void TestHistoryExport::textExportWritesWhatTheTableShows()
 {
+    QFETCH(QString, chosen);
+    QFETCH(QString, saved);
     QTemporaryDir dir;
-    const QString path = dir.filePath("history.txt");
-    ModalScript script({ModalScript::chooseFile(path), ModalScript::click("OK")});
+    const QString path = dir.filePath(saved);
+    ModalScript script({ModalScript::chooseFile(dir.filePath(chosen)), ModalScript::click("OK")});
     QVERIFY(window->exportText());
     QCOMPARE(script.seen().size(), 2);
     QCOMPARE(script.seen().at(0).kind, QString("QFileDialog"));
@@ -230,6 +269,7 @@ void TestHistoryExport::textExportWritesWhatTheTableShows()
     QCOMPARE(script.seen().at(1).title, QString("Prompt"));
     QCOMPARE(script.seen().at(1).text, QString("Save successed"));
     QCOMPARE(contents(path), expectedText());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{saved});
 }
 
 void TestHistoryExport::textExportCancelledDoesNothing()
@@ -266,7 +306,7 @@ void TestHistoryExport::textExportFailures()
     ModalScript script(answers);
     QVERIFY(!window->exportText());
     const QList<ModalScript::Seen> seen = script.seen();
-    QCOMPARE(seen.size(), answers.size());
+    QVERIFY2(seen.size() == answers.size(), qPrintable(script.titles().join(", ") + ": " + seen.last().text));
     QCOMPARE(seen.last().title, boxTitle);
     QVERIFY2(seen.last().text.contains(boxText) && seen.last().text.contains(target), qPrintable(seen.last().text));
     QVERIFY(!script.titles().contains("Prompt"));
@@ -447,15 +487,9 @@ void TestHistoryExport::printWaitsForTheAnswerWithoutBlocking()
     QFETCH(QString, boxText);
     if (!cupsRunning)
         QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
-    // A stand-in lp, first on PATH, records its arguments and answers late.
-    QTemporaryDir dir;
-    QFile lp(dir.filePath("lp"));
-    QVERIFY(lp.open(QIODevice::WriteOnly));
-    lp.write(QString("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n%2\n").arg(dir.filePath("args"), lpBody).toUtf8());
-    lp.close();
-    QVERIFY(lp.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(dir.path()) + ':' + path);
+    // A stand-in lp answers late.
+    StandInLp lp(lpBody);
+    QVERIFY(lp.ready);
     window->setPrintTimeout(3000);
     int ticks = 0;
     QTimer clock;
@@ -468,7 +502,6 @@ void TestHistoryExport::printWaitsForTheAnswerWithoutBlocking()
     const bool started = window->printTable();
     const qint64 returnedAfter = elapsed.elapsed();
     const bool answered = outcome.wait(30000);
-    qputenv("PATH", path);
     QVERIFY(started);
     QVERIFY2(returnedAfter < 1500, qPrintable(QString::number(returnedAfter)));
     QVERIFY(answered);
@@ -478,9 +511,43 @@ void TestHistoryExport::printWaitsForTheAnswerWithoutBlocking()
     QCOMPARE(outcome.first().first().toBool(), accepted);
     QCOMPARE(script.seen().size(), 1);
     QVERIFY2(script.seen().first().text.contains(boxText), qPrintable(script.seen().first().text));
-    const QStringList arguments = QString::fromUtf8(contents(dir.filePath("args"))).split('\n');
+    const QStringList arguments = QString::fromUtf8(contents(lp.filePath("args"))).split('\n');
     QVERIFY2(arguments.indexOf("-t") >= 0 && arguments.value(arguments.indexOf("-t") + 1) == "Data Record",
              qPrintable(arguments.join(' ')));
+}
+
+// The window goes while lp still runs, as at the program's end: no outcome
+// is told to the half-destroyed window, and lp hands the job over.
+void TestHistoryExport::quitDuringPrintKeepsTheJob()
+{
+    if (!cupsRunning)
+        QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
+    StandInLp lp("sleep 1; touch \"$(dirname \"$0\")/handed\"; echo 'request id is quorvane-pdf-8 (1 file(s))'");
+    QVERIFY(lp.ready);
+    ModalScript script({});
+    QVERIFY(window->printTable());
+    window.reset();
+    QVERIFY(QFileInfo::exists(lp.filePath("handed")));
+    QVERIFY(script.seen().isEmpty());
+}
+
+void TestHistoryExport::keyboardReachesTheButtonsAndCloses()
+{
+    for (const QKeySequence &close : {QKeySequence("Ctrl+W"), QKeySequence(Qt::Key_Escape)}) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->tableView()->setFocus();
+        QStringList reached;
+        for (int stop = 0; stop < 3; ++stop) {
+            QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+            const QWidget *focus = window->focusWidget();
+            const auto *button = qobject_cast<const QPushButton *>(focus);
+            reached << (button ? button->text() : focus ? focus->metaObject()->className() : "nothing");
+        }
+        QCOMPARE(reached, QStringList({"Out excel", "Out txt", "Print"}));
+        QTest::keySequence(window->focusWidget(), close);
+        QTRY_VERIFY(!window->isVisible());
+    }
 }
 
 QUORVANE_TEST(TestHistoryExport);

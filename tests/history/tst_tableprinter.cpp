@@ -1,29 +1,23 @@
 #include "history/TablePrinter.h"
 #include "tests/common/CupsServer.h"
 #include "tests/common/TestRegistry.h"
+#include "tests/history/TableRows.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-const QStringList Headers{"Time", "Data", "Unit", "Func"};
-
-QStandardItemModel *tableModel(int rows, QObject *parent)
+TableRows printedRows(int count)
 {
-    auto *model = new QStandardItemModel(rows, 4, parent);
-    model->setHorizontalHeaderLabels(Headers);
-    for (int row = 0; row < rows; ++row) {
-        model->setItem(row, 0, new QStandardItem(QStringLiteral("2024-05-01 10:00:%1").arg(row % 60, 2, 10, QLatin1Char('0'))));
-        model->setItem(row, 1, new QStandardItem(QStringLiteral("R%1V").arg(row + 1)));
-        model->setItem(row, 2, new QStandardItem("mV"));
-        model->setItem(row, 3, new QStandardItem("DCmV"));
-    }
-    return model;
+    QList<QStringList> rows;
+    for (int row = 0; row < count; ++row)
+        rows.append({QStringLiteral("2024-05-01 10:00:%1").arg(row % 60, 2, 10, QLatin1Char('0')),
+                     QStringLiteral("R%1V").arg(row + 1), "mV", "DCmV"});
+    return TableRows(rows);
 }
 
 // The text of one page (or all pages with page 0) as pdftotext reads it.
@@ -66,6 +60,7 @@ private slots:
     void cleanupTestCase();
     void pagesShowTheTable_data();
     void pagesShowTheTable();
+    void cancelStopsAtThePageItIsTold();
     void submitQueuesOnTheDefaultPrinter();
     void refusedJobIsNotAccepted();
 
@@ -103,7 +98,8 @@ void TestTablePrinter::pagesShowTheTable()
     QFETCH(bool, severalPages);
     QTemporaryDir dir;
     const QString pdf = dir.filePath("table.pdf");
-    TablePrinter printer(tableModel(rows, this), {120, 60, 60, 60});
+    const TableRows table = printedRows(rows);
+    TablePrinter printer(&table, {120, 60, 60, 60});
     QVERIFY2(printer.writePdf(pdf, "Data Record"), qPrintable(printer.errorString()));
 
     const int pages = pdfPages(pdf);
@@ -128,6 +124,19 @@ void TestTablePrinter::pagesShowTheTable()
     }
 }
 
+void TestTablePrinter::cancelStopsAtThePageItIsTold()
+{
+    QTemporaryDir dir;
+    const TableRows table = printedRows(150);
+    TablePrinter printer(&table, {120, 60, 60, 60});
+    QList<int> told;
+    printer.setProgress([&told](int done, int) { return (told << done).size() < 2; });
+    QVERIFY(!printer.writePdf(dir.filePath("table.pdf"), "Data Record"));
+    QCOMPARE(printer.failure(), ExportJob::Failure::Cancelled);
+    QCOMPARE(told.size(), 2);
+    QVERIFY(told.last() < 150);
+}
+
 void TestTablePrinter::submitQueuesOnTheDefaultPrinter()
 {
     if (!cupsRunning)
@@ -135,7 +144,8 @@ void TestTablePrinter::submitQueuesOnTheDefaultPrinter()
     QCOMPARE(TablePrinter::defaultPrinterName(), cups.printerName());
     QTemporaryDir dir;
     const QString pages = dir.filePath("pages.pdf");
-    TablePrinter printer(tableModel(5, this), {120, 60, 60, 60});
+    const TableRows table = printedRows(5);
+    TablePrinter printer(&table, {120, 60, 60, 60});
     QVERIFY(printer.writePdf(pages, "Data Record", TablePrinter::defaultPrinterPageLayout()));
     const QString token = QStringLiteral("QuorvanePrint%1").arg(QCoreApplication::applicationPid());
     QString jobId;
@@ -163,7 +173,8 @@ void TestTablePrinter::refusedJobIsNotAccepted()
         QSKIP(qPrintable("cupsd cannot run here: " + cups.errorString()));
     QTemporaryDir dir;
     const QString pages = dir.filePath("pages.pdf");
-    QVERIFY(TablePrinter(tableModel(2, this), {60, 60, 60, 60}).writePdf(pages, "refused"));
+    const TableRows table = printedRows(2);
+    QVERIFY(TablePrinter(&table, {60, 60, 60, 60}).writePdf(pages, "refused"));
     QVERIFY2(cups.setAccepting(false), qPrintable(cups.errorString()));
     QString jobId;
     QString error;

@@ -2,31 +2,22 @@
 #include "tests/common/FileSizeLimit.h"
 #include "tests/common/OrdinaryUser.h"
 #include "tests/common/TestRegistry.h"
+#include "tests/history/TableRows.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QByteArray Header = "Num\tTime\tData\tUnit\tFunc\n";
-
-QStandardItemModel *tableModel(const QList<QStringList> &rows, QObject *parent)
-{
-    auto *model = new QStandardItemModel(rows.size(), 4, parent);
-    model->setHorizontalHeaderLabels({"Time", "Data", "Unit", "Func"});
-    for (int row = 0; row < rows.size(); ++row) {
-        for (int column = 0; column < 4; ++column)
-            model->setItem(row, column, new QStandardItem(rows.at(row).value(column)));
-    }
-    return model;
-}
 
 QByteArray contents(const QString &path)
 {
@@ -55,6 +46,8 @@ private slots:
     void failedWriteKeepsExistingFile();
     void cancelLeavesNoFileAndKeepsAnOldOne_data();
     void cancelLeavesNoFileAndKeepsAnOldOne();
+    void linksInSharedFolders_data();
+    void linksInSharedFolders();
 };
 
 void TestTextExport::writesTable_data()
@@ -80,7 +73,8 @@ void TestTextExport::writesTable()
     QFETCH(QByteArray, expected);
     QTemporaryDir dir;
     const QString path = dir.filePath("out.txt");
-    TextExport exporter(tableModel(rows, this));
+    const TableRows table(rows);
+    TextExport exporter(&table);
     QVERIFY2(exporter.write(path), qPrintable(exporter.errorString()));
     QCOMPARE(exporter.failure(), TextExport::Failure::None);
     QCOMPARE(contents(path), expected);
@@ -95,7 +89,8 @@ void TestTextExport::replacesExistingFile()
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write(QByteArray(5000, 'x'));
     old.close();
-    TextExport exporter(tableModel({{"2024-05-01 10:00:00", "2", "V", "ACV"}}, this));
+    const TableRows table({{"2024-05-01 10:00:00", "2", "V", "ACV"}});
+    TextExport exporter(&table);
     QVERIFY(exporter.write(path));
     QCOMPARE(contents(path), Header + "1\t2024-05-01 10:00:00\t2\tV\tACV\n");
 }
@@ -107,14 +102,16 @@ void TestTextExport::fullDeviceIsAnError()
     QList<QStringList> rows;
     for (int i = 0; i < 2000; ++i)
         rows.append({"2024-05-01 10:00:00", QString::number(i), "V", "DCV"});
-    TextExport exporter(tableModel(rows, this));
+    const TableRows table(rows);
+    TextExport exporter(&table);
     QVERIFY(!exporter.write("/dev/full"));
     QCOMPARE(exporter.failure(), TextExport::Failure::Write);
     QVERIFY(!exporter.errorString().isEmpty());
     // Writing must never replace the device node by a regular file.
     QVERIFY(isCharacterDevice("/dev/full"));
 
-    TextExport headerOnly(tableModel({}, this));
+    const TableRows headerOnlyRows{QList<QStringList>()};
+    TextExport headerOnly(&headerOnlyRows);
     QVERIFY(!headerOnly.write("/dev/full"));
     QCOMPARE(headerOnly.failure(), TextExport::Failure::Write);
 }
@@ -130,7 +127,8 @@ void TestTextExport::unopenablePathIsAnOpenError()
 {
     QFETCH(QString, name);
     QTemporaryDir dir;
-    TextExport exporter(tableModel({{"a", "b", "c", "d"}}, this));
+    const TableRows table({{"a", "b", "c", "d"}});
+    TextExport exporter(&table);
     QVERIFY(!exporter.write(dir.filePath(name)));
     QCOMPARE(exporter.failure(), TextExport::Failure::Open);
     QVERIFY(!exporter.errorString().isEmpty());
@@ -148,7 +146,8 @@ void TestTextExport::failedWriteKeepsExistingFile()
     QList<QStringList> rows;
     for (int i = 0; i < 5000; ++i)
         rows.append({"2024-05-01 10:00:00", QString::number(i), "V", "DCV"});
-    TextExport exporter(tableModel(rows, this));
+    const TableRows table(rows);
+    TextExport exporter(&table);
     bool written;
     {
         FileSizeLimit limit(64 * 1024);
@@ -189,7 +188,8 @@ void TestTextExport::cancelLeavesNoFileAndKeepsAnOldOne()
     QList<QStringList> rows;
     for (int i = 0; i < 3 * TextExport::progressStep; ++i)
         rows.append({"2024-05-01 10:00:00", QString::number(i), "V", "DCV"});
-    TextExport exporter(tableModel(rows, this));
+    const TableRows table(rows);
+    TextExport exporter(&table);
     QList<int> told;
     exporter.setProgress([&](int written, int count) {
         told << written;
@@ -211,6 +211,51 @@ void TestTextExport::cancelLeavesNoFileAndKeepsAnOldOne()
         QCOMPARE(contents(path), earlier.toUtf8());
     QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
         earlier.isEmpty() ? QStringList() : QStringList{"out.txt"});
+}
+
+void TestTextExport::linksInSharedFolders_data()
+{
+    QTest::addColumn<bool>("sticky");
+    QTest::addColumn<QString>("linkOwner");
+    QTest::addColumn<bool>("followed");
+    QTest::newRow("sticky folder, another user's link") << true << "other" << false;
+    QTest::newRow("sticky folder, my link") << true << "me" << true;
+    QTest::newRow("sticky folder, the folder owner's link") << true << "folder owner" << true;
+    QTest::newRow("folder without the sticky bit") << false << "other" << true;
+}
+
+// The link rule is checked here whatever the kernel's own setting is.
+void TestTextExport::linksInSharedFolders()
+{
+    QFETCH(bool, sticky);
+    QFETCH(QString, linkOwner);
+    QFETCH(bool, followed);
+    const passwd *nobody = getpwnam("nobody");
+    if (geteuid() != 0 || !nobody)
+        QSKIP("links of another user need root and the user nobody");
+    QTemporaryDir dir;
+    const QString shared = dir.filePath("shared");
+    const QByteArray sharedName = QFile::encodeName(shared);
+    QVERIFY(QDir().mkdir(shared) && chmod(sharedName.constData(), sticky ? 01777 : 0777) == 0);
+    if (linkOwner == "folder owner")
+        QVERIFY(chown(sharedName.constData(), nobody->pw_uid, nobody->pw_gid) == 0);
+    const QString target = dir.filePath("target.txt");
+    QFile old(target);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(Header) == Header.size());
+    old.close();
+    const QString link = QDir(shared).filePath("link.txt");
+    QVERIFY(QFile::link(target, link));
+    const uid_t owner = linkOwner == "me" ? geteuid() : nobody->pw_uid;
+    QVERIFY(lchown(QFile::encodeName(link).constData(), owner, owner == 0 ? 0 : nobody->pw_gid) == 0);
+
+    const TableRows table({{"2024-05-01 10:00:00", "2", "V", "ACV"}});
+    TextExport exporter(&table);
+    QCOMPARE(exporter.write(link), followed);
+    QVERIFY2(followed || exporter.errorString().contains("not followed"), qPrintable(exporter.errorString()));
+    QCOMPARE(contents(target), followed ? Header + "1\t2024-05-01 10:00:00\t2\tV\tACV\n" : Header);
+    QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+    QCOMPARE(QDir(shared).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+             QStringList{"link.txt"});
 }
 
 QUORVANE_TEST(TestTextExport);

@@ -2,34 +2,26 @@
 #include "tests/common/FileSizeLimit.h"
 #include "tests/common/OrdinaryUser.h"
 #include "tests/common/TestRegistry.h"
+#include "tests/history/TableRows.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QLocale>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+#include <memory>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace {
 const char *const Python = "/usr/bin/python3";
-
-QStandardItemModel *tableModel(const QList<QStringList> &rows, QObject *parent)
-{
-    auto *model = new QStandardItemModel(rows.size(), 4, parent);
-    model->setHorizontalHeaderLabels({"Time", "Data", "Unit", "Func"});
-    for (int row = 0; row < rows.size(); ++row) {
-        for (int column = 0; column < 4; ++column)
-            model->setItem(row, column, new QStandardItem(rows.at(row).value(column)));
-    }
-    return model;
-}
 
 QStringList sequenceRow(int i)
 {
@@ -50,6 +42,7 @@ private slots:
     void reportsProgress();
     void unwritableTargetIsAnError_data();
     void unwritableTargetIsAnError();
+    void failedSaveKeepsExistingFile_data();
     void failedSaveKeepsExistingFile();
     void replacedFileKeepsPermissionsAndLinks();
     void writesFileInReadOnlyFolder();
@@ -120,7 +113,8 @@ void TestXlsxWorkbook::readsBackAsWritten()
     QFETCH(QString, title);
     QTemporaryDir dir;
     const QString path = dir.filePath("table.xlsx");
-    XlsxWorkbook workbook(tableModel(rows, this), {120, 125, 60, 90});
+    const TableRows table(rows);
+    XlsxWorkbook workbook(&table, {120, 125, 60, 90});
     QVERIFY2(workbook.write(path, title), qPrintable(workbook.errorString()));
     const QString problems = check(path, title, rows, {20, 20, 10, 15});
     QVERIFY2(problems.isEmpty(), qPrintable(problems));
@@ -146,7 +140,8 @@ void TestXlsxWorkbook::columnWidthIsPixelsDividedBySix()
     QTemporaryDir dir;
     const QString path = dir.filePath("widths.xlsx");
     const QList<QStringList> rows{{"a", "b", "c", "d"}};
-    XlsxWorkbook workbook(tableModel(rows, this), {pixels, 60, 60, 60});
+    const TableRows table(rows);
+    XlsxWorkbook workbook(&table, {pixels, 60, 60, 60});
     QVERIFY(workbook.write(path, "T"));
     const QString problems = check(path, "T", rows, {characters, 10, 10, 10});
     QVERIFY2(problems.isEmpty(), qPrintable(problems));
@@ -158,14 +153,15 @@ void TestXlsxWorkbook::reportsProgress()
     for (int i = 0; i < 10000; ++i)
         rows.append(sequenceRow(i));
     QTemporaryDir dir;
-    XlsxWorkbook workbook(tableModel(rows, this), {120, 60, 60, 60});
+    const TableRows table(rows);
+    XlsxWorkbook workbook(&table, {120, 60, 60, 60});
     QVector<int> seen;
     workbook.setProgress([&seen](int written, int total) {
-        QCOMPARE(total, 10000);
-        seen.append(written);
+        seen.append(total == 10000 ? written : -1);
+        return true;
     });
     QVERIFY(workbook.write(dir.filePath("big.xlsx"), "T"));
-    QVERIFY(seen.size() >= 2);
+    QVERIFY(seen.size() >= 2 && !seen.contains(-1));
     QVERIFY(std::is_sorted(seen.cbegin(), seen.cend()));
     QCOMPARE(seen.last(), 10000);
 }
@@ -182,7 +178,8 @@ void TestXlsxWorkbook::unwritableTargetIsAnError()
     QFETCH(QString, path);
     QTemporaryDir dir;
     const QString target = QDir(dir.path()).filePath(path);
-    XlsxWorkbook workbook(tableModel({{"a", "b", "c", "d"}}, this), {60, 60, 60, 60});
+    const TableRows table({{"a", "b", "c", "d"}});
+    XlsxWorkbook workbook(&table, {60, 60, 60, 60});
     QVERIFY(!workbook.write(target, "T"));
     QVERIFY(workbook.errorString().contains(target));
     struct stat info;
@@ -191,35 +188,69 @@ void TestXlsxWorkbook::unwritableTargetIsAnError()
     QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
 
+void TestXlsxWorkbook::failedSaveKeepsExistingFile_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("how");
+    QTest::newRow("full disk") << "beside" << "full";
+    QTest::newRow("full disk, file in a read-only folder") << "read-only" << "full";
+    QTest::newRow("full disk, hard-linked file") << "hard link" << "full";
+    QTest::newRow("cancelled, file in a read-only folder") << "read-only" << "cancel";
+    QTest::newRow("longer than a sheet, refused before any work") << "beside" << "long";
+}
+
+// Whatever stops the save, the old file stays whole and nothing is left.
 void TestXlsxWorkbook::failedSaveKeepsExistingFile()
 {
+    QFETCH(QString, where);
+    QFETCH(QString, how);
     QTemporaryDir dir;
-    const QString path = dir.filePath("table.xlsx");
-    QFile old(path);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("previous workbook");
-    old.close();
+    const QByteArray old = "previous workbook";
+    QFile file(dir.filePath("table.xlsx"));
+    QVERIFY(where == "read-only" || (file.open(QIODevice::WriteOnly) && file.write(old) == old.size()));
+    file.close();
+    const QString path = where == "read-only" ? OrdinaryUser::writableFileInReadOnlyFolder(dir.path(), "table.xlsx", old)
+                                              : file.fileName();
+    QStringList names{"table.xlsx"};
+    if (where == "hard link") {
+        QVERIFY(link(QFile::encodeName(path).constData(), QFile::encodeName(dir.filePath("other")).constData()) == 0);
+        names.prepend("other");
+    }
     QList<QStringList> rows;
     for (int i = 0; i < 20000; ++i)
         rows.append(sequenceRow(i));
-    XlsxWorkbook workbook(tableModel(rows, this), {60, 60, 60, 60});
+    const TableRows table(rows, how == "long" ? XlsxWorkbook::maxTableRows + 1 : rows.size());
+    XlsxWorkbook workbook(&table, {60, 60, 60, 60});
+    int reports = 0;
+    workbook.setProgress([&](int done, int) { return ++reports && (how != "cancel" || done < XlsxWorkbook::progressStep); });
     bool written;
     {
-        FileSizeLimit limit(16 * 1024);
+        std::unique_ptr<OrdinaryUser> user(where == "read-only" ? new OrdinaryUser : nullptr);
+        if (user && !user->isActive())
+            QSKIP(qPrintable("cannot test as an ordinary user: " + user->errorString()));
+        FileSizeLimit limit(how == "full" ? 16 * 1024 : RLIM_INFINITY);
         written = workbook.write(path, "T");
     }
+    QFile::setPermissions(QFileInfo(path).path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY(!written);
-    QVERIFY(workbook.errorString().contains(path));
-    QFile kept(path);
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), QByteArray("previous workbook"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"table.xlsx"});
+    QCOMPARE(workbook.failure(), how == "cancel" ? ExportJob::Failure::Cancelled : ExportJob::Failure::Write);
+    QVERIFY2(how == "cancel" || workbook.errorString().contains(
+                 how == "long" ? QLocale().toString(XlsxWorkbook::maxTableRows + 1) : path),
+             qPrintable(workbook.errorString()));
+    QCOMPARE(reports == 0, how == "long");
+    for (const QString &name : names) {
+        QFile kept(QDir(QFileInfo(path).path()).filePath(name));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), old);
+    }
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden), names);
 }
 
 void TestXlsxWorkbook::replacedFileKeepsPermissionsAndLinks()
 {
     QTemporaryDir dir;
-    XlsxWorkbook workbook(tableModel({{"a", "b", "c", "d"}}, this), {60, 60, 60, 60});
+    const TableRows table({{"a", "b", "c", "d"}});
+    XlsxWorkbook workbook(&table, {60, 60, 60, 60});
     const mode_t mask = umask(022);
     const QString fresh = dir.filePath("fresh.xlsx");
     const bool freshWritten = workbook.write(fresh, "T");
@@ -235,9 +266,11 @@ void TestXlsxWorkbook::replacedFileKeepsPermissionsAndLinks()
     old.close();
     QVERIFY(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     const QString link = dir.filePath("link.xlsx");
-    QVERIFY(QFile::link(kept, link));
+    const QString hardLink = dir.filePath("hard.xlsx");
+    QVERIFY(QFile::link(kept, link) && ::link(QFile::encodeName(kept).constData(), QFile::encodeName(hardLink).constData()) == 0);
     QVERIFY(workbook.write(link, "T"));
     QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QFileInfo(hardLink).size(), QFileInfo(kept).size());
     QVERIFY(QFileInfo(kept).size() > 1000);
     QVERIFY(stat(QFile::encodeName(kept).constData(), &info) == 0);
     QCOMPARE(info.st_mode & 0777, mode_t(0640));
@@ -249,7 +282,8 @@ void TestXlsxWorkbook::writesFileInReadOnlyFolder()
     const QString path = OrdinaryUser::writableFileInReadOnlyFolder(dir.path(), "table.xlsx", "earlier file");
     QVERIFY(!path.isEmpty());
     const QList<QStringList> rows{sequenceRow(1), sequenceRow(2)};
-    XlsxWorkbook workbook(tableModel(rows, this), {120, 125, 60, 90});
+    const TableRows table(rows);
+    XlsxWorkbook workbook(&table, {120, 125, 60, 90});
     bool written = false;
     {
         OrdinaryUser user;
