@@ -41,8 +41,9 @@
 #include <utility>
 
 namespace {
-// Redraws of a growing plot at most this often.
-const int ReplotMs = 100;
+// A growing table and plot take new rows at most this often: each time
+// costs the table's header and the plot's redraw some work for every row.
+const int GrowMs = 250;
 
 QVector<int> columnWidths(const QTableView *view)
 {
@@ -208,12 +209,7 @@ void HistoryData::addRows(StoredRows rows)
     tableModel->appendRows(std::move(rows));
     points->extend();
     series->grow(points->pieceStarts());
-    // Redrawn at a steady pace, and only where it shows.
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - lastReplot >= ReplotMs) {
-        lastReplot = now;
-        wave->replot();
-    }
+    wave->replot();
 }
 
 bool HistoryData::queryRange(
@@ -254,15 +250,16 @@ void HistoryData::hideEvent(QHideEvent *event)
 
 void HistoryData::takeReadRows()
 {
-    StoredRows rows = reader->takeRows();
-    if (rows.isEmpty())
+    readRows.append(reader->takeRows());
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (readRows.isEmpty() || (reader->isRunning() && readReplaced && now - lastGrowth < GrowMs))
         return;
+    lastGrowth = now;
     if (readReplaced) {
-        addRows(std::move(rows));
+        addRows(std::exchange(readRows, StoredRows()));
     } else {
         readReplaced = true;
-        showRows(std::move(rows));
-        wave->replot();
+        showRows(std::exchange(readRows, StoredRows()));
     }
 }
 

@@ -2,6 +2,7 @@
 #define HISTORYDATA_H
 
 #include "store/Database.h"
+#include "store/StoredRows.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -22,7 +23,6 @@ class QTableView;
 class QVBoxLayout;
 class RangeReader;
 class StoredPoints;
-class StoredRows;
 class SummarySeries;
 class Wave;
 
@@ -126,7 +126,8 @@ private:
     QDateTime readStop;
     bool readReplaced = false;  // the read's first rows are shown
     bool hiddenBeforeRead = false;
-    qint64 lastReplot = 0;
+    StoredRows readRows;  // taken from the reader, not yet shown
+    qint64 lastGrowth = 0;
 };
 
 #endif

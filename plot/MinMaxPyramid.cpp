@@ -3,7 +3,7 @@
 #include <algorithm>
 
 namespace {
-const int bucketShift = 3;
+const int bucketShift = 4;
 const int bucketSize = 1 << bucketShift;
 
 // Takes index candidate into [lowest, highest] unless an earlier one is as

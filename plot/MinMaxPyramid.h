@@ -37,7 +37,7 @@ private:
     };
 
     // Level 0 summarises runs of bucketSize values, each further level two
-    // nodes of the one below: about two bytes per value in all.
+    // nodes of the one below: about one byte per value in all.
     QVector<QVector<Node>> levels;
     int count = 0;
 };

@@ -113,8 +113,10 @@ const int packedEnd = 15;
 // text whose length comes first as four bytes.
 const int rawLength = 128;
 const int longLength = 255;
-// Rows between two offsets into a chunk's value bytes.
+// Rows of a block, which has one time and one offset into the value bytes.
 const int offsetShift = 4;
+// A row without a time.
+const quint16 noOffset = 0xFFFF;
 
 int packedCode(char c)
 {
@@ -126,9 +128,13 @@ int packedCode(char c)
 struct StoredRows::Chunk
 {
     qint64 base = noTime;  // time of the first row with one
-    QVector<qint32> times;  // seconds from base, noDelta without a time
-    QByteArray lengths;  // one length byte a row
-    QVector<quint32> offsets;  // where every 16th row's value bytes begin
+    // Per block of 16 rows: its first time as seconds from base, and its
+    // value bytes' offset. Per row: seconds from its block's first time
+    // (noOffset without a time), and the length byte of its value.
+    QVector<qint32> blockTimes;
+    QVector<quint32> offsets;
+    QVector<quint16> times;
+    QByteArray lengths;
     QByteArray values;
     // Rows from index first on are of kind; kinds change seldom.
     struct Run
@@ -153,7 +159,32 @@ struct StoredRows::Chunk
         if (time == noTime || base == noTime)
             return true;
         const qint64 delta = time - base;
-        return delta > noDelta && delta <= std::numeric_limits<qint32>::max();
+        if (delta <= noDelta || delta > std::numeric_limits<qint32>::max())
+            return false;
+        // A row that begins a block sets the block's time.
+        if (times.size() % (1 << offsetShift) == 0 || blockTimes.constLast() == noDelta)
+            return true;
+        const qint64 fromBlock = delta - blockTimes.constLast();
+        return fromBlock >= 0 && fromBlock < noOffset;
+    }
+
+    void appendTime(qint64 time)
+    {
+        if (base == noTime)
+            base = time;
+        const qint32 delta = time == noTime ? noDelta : qint32(time - base);
+        if (times.size() % (1 << offsetShift) == 0)
+            blockTimes.append(delta);
+        else if (blockTimes.constLast() == noDelta)
+            blockTimes.last() = delta;
+        const qint32 block = blockTimes.constLast();
+        times.append(delta == noDelta ? noOffset : quint16(delta - block));
+    }
+
+    qint64 time(int index) const
+    {
+        const quint16 fromBlock = times.at(index);
+        return fromBlock == noOffset ? noTime : base + blockTimes.at(index >> offsetShift) + fromBlock;
     }
 
     void appendValue(std::string_view text)
@@ -256,6 +287,7 @@ struct StoredRows::Chunk
         lastKind = -1;
         // A chunk cut short by a hand-over gives back what it reserved.
         times.squeeze();
+        blockTimes.squeeze();
         lengths.squeeze();
         offsets.squeeze();
         values.squeeze();
@@ -314,11 +346,9 @@ void StoredRows::appendUtf8(qint64 time, std::string_view value, std::string_vie
     std::string_view function, int range)
 {
     Chunk &chunk = openChunk(time);
-    if (chunk.base == noTime)
-        chunk.base = time;
     chunk.appendKind(function, unit, range);
     chunk.appendValue(value);
-    chunk.times.append(time == noTime ? noDelta : qint32(time - chunk.base));
+    chunk.appendTime(time);
     ++count;
 }
 
@@ -368,9 +398,7 @@ int StoredRows::locate(int row, int *index) const
 qint64 StoredRows::time(int row) const
 {
     int index = 0;
-    const Chunk &chunk = *chunks[size_t(locate(row, &index))];
-    const qint32 delta = chunk.times.at(index);
-    return delta == noDelta ? noTime : chunk.base + delta;
+    return chunks[size_t(locate(row, &index))]->time(index);
 }
 
 QString StoredRows::value(int row) const
