@@ -81,8 +81,11 @@ std::string_view copyField(const char *text, int length, QByteArray &scratch)
     return std::string_view(scratch.constData(), size_t(scratch.size()));
 }
 
-// One line of COPY's text output: five tab-separated fields and a line feed.
-bool appendLine(StoredRows &rows, const char *line, int length)
+}  // namespace
+
+const char RangeReader::applicationName[] = "quorvane range reader";
+
+bool RangeReader::appendCopyLine(StoredRows &rows, const char *line, int length)
 {
     if (length > 0 && line[length - 1] == '\n')
         --length;
@@ -107,9 +110,6 @@ bool appendLine(StoredRows &rows, const char *line, int length)
         fields[1], fields[2], fields[0], StoredRows::rangeNumber(fields[3]));
     return true;
 }
-}  // namespace
-
-const char RangeReader::applicationName[] = "quorvane range reader";
 
 RangeReader::RangeReader(QObject *parent) : QObject(parent)
 {
@@ -286,7 +286,7 @@ RangeReader::Outcome RangeReader::copyRows(PGconn *pg, PGcancel *canceller, cons
             const int length = PQgetCopyData(pg, &buffer, 1);
             if (length > 0) {
                 const CopyLine line(buffer, &PQfreemem);
-                if (!appendLine(collected, line.get(), length)) {
+                if (!appendCopyLine(collected, line.get(), length)) {
                     failure = tr("The server sent a row that could not be read.");
                     return Outcome::Failed;
                 }

@@ -43,6 +43,11 @@ public:
     // How long reaching the server may take.
     static constexpr int connectTimeoutMs = 10000;
 
+    // One line of COPY's text output (five tab-separated fields, escapes
+    // undone, a line feed at the end or not) appended as a row; false for
+    // a line of another shape.
+    static bool appendCopyLine(StoredRows &rows, const char *line, int length);
+
     explicit RangeReader(QObject *parent = nullptr);
     ~RangeReader() override;
 
