@@ -148,7 +148,8 @@ int StoredPoints::code(int row) const
 
 double StoredPoints::y(int index) const
 {
-    return StoredReading::plotValue(code(index), rows->range(index), rows->valueUtf8(index));
+    char buffer[StoredRows::valueBufferSize];
+    return StoredReading::plotValue(code(index), rows->range(index), rows->valueUtf8(index, buffer));
 }
 
 QDateTime StoredPoints::origin() const

@@ -19,9 +19,9 @@ bool isTemperature(int code)
 
 // As QString's own reading in the C locale (blanks around it and a leading
 // "+" allowed), without making a QString per row.
-bool readNumber(const QByteArray &text, double *value)
+bool readNumber(std::string_view text, double *value)
 {
-    const char *begin = text.constData();
+    const char *begin = text.data();
     const char *end = begin + text.size();
     while (begin < end && (*begin == ' ' || (*begin >= '\t' && *begin <= '\r')))
         ++begin;
@@ -50,18 +50,18 @@ int StoredReading::functionCode(const QString &functionText, const QString &unit
     return code < 0 ? 0 : code;
 }
 
-double StoredReading::plotValue(int code, int range, const QByteArray &valueText)
+double StoredReading::plotValue(int code, int range, std::string_view valueText)
 {
-    if (valueText.contains('L') && code >= 0 && code < FunctionTable::overloadTable.size()) {
+    if (valueText.find('L') != std::string_view::npos && code >= 0 && code < FunctionTable::overloadTable.size()) {
         const QVector<double> &overloads = FunctionTable::overloadTable.at(code);
         // The meter's temperature rows hold the negative overload's
         // magnitude; the stored text carries its sign.
         if (isTemperature(code))
-            return valueText.contains('-') ? -overloads.at(1) : overloads.at(0);
+            return valueText.find('-') != std::string_view::npos ? -overloads.at(1) : overloads.at(0);
         // A negative overload lies as far below zero as the positive one
         // lies above it, as on the live plot.
         if (range >= 0 && range < overloads.size())
-            return valueText.startsWith('-') ? -overloads.at(range) : overloads.at(range);
+            return !valueText.empty() && valueText.front() == '-' ? -overloads.at(range) : overloads.at(range);
         // A range the function does not have: plotted at its value text.
     }
     double value = 0;

@@ -1,9 +1,10 @@
 #ifndef STOREDREADING_H
 #define STOREDREADING_H
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <string_view>
 
 class Reading;
 
@@ -28,7 +29,7 @@ public:
     // The plot's y for a stored value text: its number, or for an overload
     // (a text with "L") the number the function's range stands for, with
     // the sign the text carries. Text that is not a finite number gives 0.
-    static double plotValue(int code, int range, const QByteArray &valueText);
+    static double plotValue(int code, int range, std::string_view valueText);
     // The y limits of the function's range; false for a range it does not have.
     static bool plotLimits(int code, int range, double *lower, double *upper);
 };

@@ -32,21 +32,15 @@ void SummarySeries::grow(QVector<int> pieceStarts)
         return;
     double left = bounds.left();
     double right = bounds.right();
-    double bottom = bounds.top();
-    double top = bounds.bottom();
     auto piece = std::upper_bound(starts.cbegin(), starts.cend(), from);
     double previous = from > 0 ? source->x(from - 1) : 0;
     for (int i = from; i < count; ++i) {
         const double x = source->x(i);
-        const double y = source->y(i);
         if (i == 0) {
             left = right = x;
-            bottom = top = y;
         } else {
             left = std::min(left, x);
             right = std::max(right, x);
-            bottom = std::min(bottom, y);
-            top = std::max(top, y);
         }
         // A step back in x is allowed only where a new piece begins.
         const bool pieceBegins = piece != starts.cend() && *piece == i;
@@ -56,8 +50,11 @@ void SummarySeries::grow(QVector<int> pieceStarts)
             ascending = false;
         previous = x;
     }
-    bounds = QRectF(QPointF(left, bottom), QPointF(right, top));
     pyramid.extend([this](int i) { return source->y(i); }, count);
+    int lowest = 0;
+    int highest = 0;
+    pyramid.extremes([this](int i) { return source->y(i); }, 0, count, lowest, highest);
+    bounds = QRectF(QPointF(left, source->y(lowest)), QPointF(right, source->y(highest)));
 }
 
 QPointF SummarySeries::sample(size_t i) const

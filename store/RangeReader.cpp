@@ -14,6 +14,8 @@ namespace {
 // How long the worker waits on the server before it looks for a cancel.
 const int pollMs = 50;
 const int columnCount = 5;
+// Rows in the first hand-over: enough to fill the window's first view.
+const int firstRows = 1024;
 
 using Connection = std::unique_ptr<PGconn, decltype(&PQfinish)>;
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
@@ -298,9 +300,9 @@ RangeReader::Outcome RangeReader::copyRows(PGconn *pg, PGcancel *canceller, cons
                                   .arg(StoredRows::maxRows);
                     return Outcome::Failed;
                 }
-                // Whole chunks, and at the start what came within handOverMs,
-                // so the first rows show at once.
-                if (collected.openRows() == StoredRows::chunkRows
+                // Whole chunks, the first few rows at once, and else what
+                // came within handOverMs.
+                if (collected.openRows() == StoredRows::chunkRows || count == firstRows
                     || (count % 1024 == 0 && sinceHandOver.elapsed() >= handOverMs))
                     handOver();
                 if (count % progressStep == 0)

@@ -227,7 +227,7 @@ struct StoredRows::Chunk
         return int(sizeof size + size);
     }
 
-    QByteArray value(int index) const
+    std::string_view value(int index, char *buffer) const
     {
         quint32 begin = offsets.at(index >> offsetShift);
         for (int i = index & ~((1 << offsetShift) - 1); i < index; ++i)
@@ -235,18 +235,16 @@ struct StoredRows::Chunk
         const char *data = values.constData() + begin;
         const int length = quint8(lengths.at(index));
         if (length >= longLength)
-            return QByteArray(data + sizeof(quint32), storedBytes(index, begin) - int(sizeof(quint32)));
+            return std::string_view(data + sizeof(quint32), size_t(storedBytes(index, begin)) - sizeof(quint32));
         if (length >= rawLength)
-            return QByteArray::fromRawData(data, length - rawLength);
-        QByteArray text(2 * length, Qt::Uninitialized);
+            return std::string_view(data, size_t(length - rawLength));
         int size = 0;
         for (int i = 0; i < length; ++i) {
-            text[size++] = packedDigits[quint8(data[i]) >> 4];
+            buffer[size++] = packedDigits[quint8(data[i]) >> 4];
             if ((quint8(data[i]) & 15) != packedEnd)
-                text[size++] = packedDigits[quint8(data[i]) & 15];
+                buffer[size++] = packedDigits[quint8(data[i]) & 15];
         }
-        text.truncate(size);
-        return text;
+        return std::string_view(buffer, size_t(size));
     }
 
     int kindAt(int index) const
@@ -408,8 +406,15 @@ QString StoredRows::value(int row) const
 
 QByteArray StoredRows::valueUtf8(int row) const
 {
+    char buffer[valueBufferSize];
+    const std::string_view text = valueUtf8(row, buffer);
+    return QByteArray(text.data(), int(text.size()));
+}
+
+std::string_view StoredRows::valueUtf8(int row, char *buffer) const
+{
     int index = 0;
-    return chunks[size_t(locate(row, &index))]->value(index);
+    return chunks[size_t(locate(row, &index))]->value(index, buffer);
 }
 
 const StoredRows::Kind &StoredRows::kind(int row) const

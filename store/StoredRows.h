@@ -76,6 +76,10 @@ public:
     QString value(int row) const;
     // The value text in UTF-8.
     QByteArray valueUtf8(int row) const;
+    // The same without a copy: in the rows, or in buffer, which must hold
+    // valueBufferSize bytes; valid while both live.
+    static constexpr int valueBufferSize = 256;
+    std::string_view valueUtf8(int row, char *buffer) const;
     const QString &unit(int row) const { return kind(row).unit; }
     const QString &function(int row) const { return kind(row).function; }
     const Kind &kind(int row) const;

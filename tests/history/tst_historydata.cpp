@@ -686,8 +686,9 @@ void TestHistoryData::plotDrawsTheExtremesOfTheRows()
     QMap<int, QPair<double, double>> columns;
     for (int row = 0; row < count; ++row) {
         const QStringList texts = rowTexts(window.tableView(), row);
+        const QByteArray value = texts.at(1).toUtf8();
         const double y = StoredReading::plotValue(StoredReading::functionCode(texts.at(3), texts.at(2)), 1,
-            texts.at(1).toUtf8());
+            std::string_view(value.constData(), size_t(value.size())));
         const int column = qRound(map.transform(row / 4));
         auto found = columns.find(column);
         if (found == columns.end())
