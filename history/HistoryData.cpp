@@ -284,31 +284,34 @@ void HistoryData::finishQuery()
     takeReadRows();
     readProgress->hide();
     cancelButton->hide();
-    const QLatin1String format(StoredReading::timeFormat);
-    const QString range = tr("%1 to %2").arg(readStart.toString(format), readStop.toString(format));
     const QString count = QLocale().toString(tableModel->rowCount());
+    QString outcome;
     switch (reader->state()) {
     case RangeReader::State::Finished:
         if (readReplaced) {
-            readLine->setText(tr("%1: %2 readings").arg(range, count));
+            outcome = tr("%1 readings").arg(count);
             wave->replot();
             table->scrollToBottom();
         } else {
-            readLine->setText(tr("%1: No readings in this range").arg(range));
+            outcome = tr("No readings in this range");
         }
         break;
     case RangeReader::State::Failed:
-        readLine->setText(tr("%1: the stored readings could not be read").arg(range));
+        outcome = tr("the stored readings could not be read");
+        break;
+    default:
+        outcome = readReplaced ? tr("%1 readings, the read was cancelled").arg(count)
+                               : tr("the read was cancelled");
+        wave->replot();
+        break;
+    }
+    const QLatin1String format(StoredReading::timeFormat);
+    readLine->setText(tr("%1 to %2: %3").arg(readStart.toString(format), readStop.toString(format), outcome));
+    if (reader->state() == RangeReader::State::Failed) {
         showFailure(Work::Query, reader->errorString());
         // Nothing read: the window goes back to how it was.
         if (!readReplaced && hiddenBeforeRead)
             hide();
-        break;
-    default:
-        readLine->setText(readReplaced ? tr("%1: %2 readings, the read was cancelled").arg(range, count)
-                                       : tr("%1: the read was cancelled").arg(range));
-        wave->replot();
-        break;
     }
     emit signal_queryFinished();
 }

@@ -55,7 +55,7 @@
 <context>
     <name>Communication</name>
     <message>
-        <location filename="../meter/Communication.cpp" line="+74"/>
+        <location filename="../meter/Communication.cpp" line="+63"/>
         <source>the line setting %1 baud, 8N1 was refused (%2)</source>
         <translation>线路设置 %1 波特、8N1 被拒绝（%2）</translation>
     </message>
@@ -129,13 +129,13 @@
 <context>
     <name>HistoryData</name>
     <message>
-        <location filename="../history/HistoryData.cpp" line="+57"/>
-        <location line="+371"/>
+        <location filename="../history/HistoryData.cpp" line="+60"/>
+        <location line="+373"/>
         <source>OK</source>
         <translation>确定</translation>
     </message>
     <message>
-        <location line="-345"/>
+        <location line="-362"/>
         <source>history viewing</source>
         <translation>历史数据查看</translation>
     </message>
@@ -171,28 +171,58 @@
     </message>
     <message>
         <location line="+1"/>
-        <location line="+246"/>
+        <location line="+263"/>
         <location line="+5"/>
         <source>Print</source>
         <translation>打印</translation>
     </message>
     <message>
-        <location line="-147"/>
+        <location line="-176"/>
         <source>Loading the stored readings...</source>
         <translation>正在加载已存储的读数……</translation>
     </message>
     <message>
-        <location line="+71"/>
+        <location line="+43"/>
         <source>Waiting for the database server...</source>
         <translation>正在等待数据库服务器……</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+47"/>
         <source>Reading the stored readings: %1</source>
         <translation>正在读取已存储的读数：%1</translation>
     </message>
     <message>
-        <location line="+43"/>
+        <location line="+21"/>
+        <source>%1 readings</source>
+        <translation>%1 条读数</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>No readings in this range</source>
+        <translation>此时间范围内没有读数</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>the stored readings could not be read</source>
+        <translation>无法读取存储的读数</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 readings, the read was cancelled</source>
+        <translation>%1 条读数，读取已取消</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>the read was cancelled</source>
+        <translation>读取已取消</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1 to %2: %3</source>
+        <translation>%1 至 %2：%3</translation>
+    </message>
+    <message>
+        <location line="+30"/>
         <source>History record query</source>
         <translation>历史记录查询</translation>
     </message>
@@ -274,18 +304,18 @@ Do you want to replace it?</source>
     </message>
     <message>
         <location line="+10"/>
-        <location line="+92"/>
+        <location line="+93"/>
         <source>completed</source>
         <translation>完成</translation>
     </message>
     <message>
-        <location line="-91"/>
+        <location line="-92"/>
         <source>The file has been exported, is it open now?</source>
         <translation>文件已导出，是否现在打开？</translation>
     </message>
     <message>
-        <location line="-151"/>
-        <location line="+105"/>
+        <location line="-289"/>
+        <location line="+243"/>
         <location line="+48"/>
         <source>Cancel</source>
         <translation>取消</translation>
@@ -307,7 +337,7 @@ Do you want to replace it?</source>
         <translation>无法打印表格：%1</translation>
     </message>
     <message>
-        <location line="+133"/>
+        <location line="+134"/>
         <source>Laying out the pages...</source>
         <translation>正在排版页面……</translation>
     </message>
@@ -335,7 +365,7 @@ Do you want to replace it?</source>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+40"/>
+        <location filename="../app/MainWindow.cpp" line="+41"/>
         <source>Quorvane</source>
         <translation>Quorvane 万用表上位机</translation>
     </message>
@@ -392,12 +422,12 @@ Do you want to replace it?</source>
     </message>
     <message>
         <location line="+8"/>
-        <location line="+204"/>
+        <location line="+199"/>
         <source>Disconnected</source>
         <translation>未连接</translation>
     </message>
     <message>
-        <location line="-179"/>
+        <location line="-174"/>
         <source>Start</source>
         <translation>开始</translation>
     </message>
@@ -418,7 +448,7 @@ Do you want to replace it?</source>
         <translation>无法连接数据库，因此无法显示已存储的读数。</translation>
     </message>
     <message>
-        <location line="+29"/>
+        <location line="+24"/>
         <source>Readings not stored: database unreachable</source>
         <translation>读数未存储：无法连接数据库</translation>
     </message>
@@ -482,7 +512,7 @@ Do you want to replace it?</source>
 <context>
     <name>RangeReader</name>
     <message>
-        <location filename="../store/RangeReader.cpp" line="+214"/>
+        <location filename="../store/RangeReader.cpp" line="+216"/>
         <source>Out of memory.</source>
         <translation>内存不足。</translation>
     </message>
@@ -492,12 +522,12 @@ Do you want to replace it?</source>
         <translation>数据库服务器没有响应。</translation>
     </message>
     <message>
-        <location line="+61"/>
+        <location line="+62"/>
         <source>The server sent a row that could not be read.</source>
         <translation>服务器发送了一行无法读取的数据。</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>The range holds more than %1 rows; choose a shorter one.</source>
         <translation>该时间范围内的记录超过 %1 行，请选择较短的范围。</translation>
     </message>

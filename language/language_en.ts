@@ -55,7 +55,7 @@
 <context>
     <name>Communication</name>
     <message>
-        <location filename="../meter/Communication.cpp" line="+74"/>
+        <location filename="../meter/Communication.cpp" line="+63"/>
         <source>the line setting %1 baud, 8N1 was refused (%2)</source>
         <translation>the line setting %1 baud, 8N1 was refused (%2)</translation>
     </message>
@@ -129,13 +129,13 @@
 <context>
     <name>HistoryData</name>
     <message>
-        <location filename="../history/HistoryData.cpp" line="+57"/>
-        <location line="+371"/>
+        <location filename="../history/HistoryData.cpp" line="+60"/>
+        <location line="+373"/>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
-        <location line="-345"/>
+        <location line="-362"/>
         <source>history viewing</source>
         <translation>history viewing</translation>
     </message>
@@ -171,28 +171,58 @@
     </message>
     <message>
         <location line="+1"/>
-        <location line="+246"/>
+        <location line="+263"/>
         <location line="+5"/>
         <source>Print</source>
         <translation>Print</translation>
     </message>
     <message>
-        <location line="-147"/>
+        <location line="-176"/>
         <source>Loading the stored readings...</source>
         <translation>Loading the stored readings...</translation>
     </message>
     <message>
-        <location line="+71"/>
+        <location line="+43"/>
         <source>Waiting for the database server...</source>
         <translation>Waiting for the database server...</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+47"/>
         <source>Reading the stored readings: %1</source>
         <translation>Reading the stored readings: %1</translation>
     </message>
     <message>
-        <location line="+43"/>
+        <location line="+21"/>
+        <source>%1 readings</source>
+        <translation>%1 readings</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>No readings in this range</source>
+        <translation>No readings in this range</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>the stored readings could not be read</source>
+        <translation>the stored readings could not be read</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 readings, the read was cancelled</source>
+        <translation>%1 readings, the read was cancelled</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>the read was cancelled</source>
+        <translation>the read was cancelled</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1 to %2: %3</source>
+        <translation>%1 to %2: %3</translation>
+    </message>
+    <message>
+        <location line="+30"/>
         <source>History record query</source>
         <translation>History record query</translation>
     </message>
@@ -274,18 +304,18 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <location line="+10"/>
-        <location line="+92"/>
+        <location line="+93"/>
         <source>completed</source>
         <translation>completed</translation>
     </message>
     <message>
-        <location line="-91"/>
+        <location line="-92"/>
         <source>The file has been exported, is it open now?</source>
         <translation>The file has been exported, is it open now?</translation>
     </message>
     <message>
-        <location line="-151"/>
-        <location line="+105"/>
+        <location line="-289"/>
+        <location line="+243"/>
         <location line="+48"/>
         <source>Cancel</source>
         <translation>Cancel</translation>
@@ -307,7 +337,7 @@ Do you want to replace it?</translation>
         <translation>The table could not be printed: %1</translation>
     </message>
     <message>
-        <location line="+133"/>
+        <location line="+134"/>
         <source>Laying out the pages...</source>
         <translation>Laying out the pages...</translation>
     </message>
@@ -335,7 +365,7 @@ Do you want to replace it?</translation>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+40"/>
+        <location filename="../app/MainWindow.cpp" line="+41"/>
         <source>Quorvane</source>
         <translation>Quorvane</translation>
     </message>
@@ -392,12 +422,12 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <location line="+8"/>
-        <location line="+204"/>
+        <location line="+199"/>
         <source>Disconnected</source>
         <translation>Disconnected</translation>
     </message>
     <message>
-        <location line="-179"/>
+        <location line="-174"/>
         <source>Start</source>
         <translation>Start</translation>
     </message>
@@ -418,7 +448,7 @@ Do you want to replace it?</translation>
         <translation>The database cannot be reached, so no stored readings can be shown.</translation>
     </message>
     <message>
-        <location line="+29"/>
+        <location line="+24"/>
         <source>Readings not stored: database unreachable</source>
         <translation>Readings not stored: database unreachable</translation>
     </message>
@@ -482,7 +512,7 @@ Do you want to replace it?</translation>
 <context>
     <name>RangeReader</name>
     <message>
-        <location filename="../store/RangeReader.cpp" line="+214"/>
+        <location filename="../store/RangeReader.cpp" line="+216"/>
         <source>Out of memory.</source>
         <translation>Out of memory.</translation>
     </message>
@@ -492,12 +522,12 @@ Do you want to replace it?</translation>
         <translation>The database server did not answer.</translation>
     </message>
     <message>
-        <location line="+61"/>
+        <location line="+62"/>
         <source>The server sent a row that could not be read.</source>
         <translation>The server sent a row that could not be read.</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>The range holds more than %1 rows; choose a shorter one.</source>
         <translation>The range holds more than %1 rows; choose a shorter one.</translation>
     </message>
