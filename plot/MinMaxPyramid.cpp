@@ -6,20 +6,30 @@ namespace {
 const int bucketShift = 4;
 const int bucketSize = 1 << bucketShift;
 
-// Takes index candidate into [lowest, highest] unless an earlier one is as
-// low or as high; lowest < 0 means nothing taken yet.
-void take(const MinMaxPyramid::Values &values, int candidate, int &lowest, int &highest)
+// The lowest and highest taken so far, with their values, which may be
+// dear to read.
+struct Extremes
 {
-    if (lowest < 0) {
-        lowest = highest = candidate;
-        return;
+    const MinMaxPyramid::Values &values;
+    int lowest = -1;
+    int highest = -1;
+    double low = 0;
+    double high = 0;
+
+    // Takes index candidate unless an earlier one is as low or as high.
+    void take(int candidate)
+    {
+        const double value = values(candidate);
+        if (lowest < 0 || value < low || (value == low && candidate < lowest)) {
+            lowest = candidate;
+            low = value;
+        }
+        if (highest < 0 || value > high || (value == high && candidate < highest)) {
+            highest = candidate;
+            high = value;
+        }
     }
-    const double value = values(candidate);
-    if (value < values(lowest) || (value == values(lowest) && candidate < lowest))
-        lowest = candidate;
-    if (value > values(highest) || (value == values(highest) && candidate < highest))
-        highest = candidate;
-}
+};
 }
 
 MinMaxPyramid::MinMaxPyramid() = default;
@@ -102,31 +112,30 @@ void MinMaxPyramid::extremes(const Values &values, int from, int to, int &lowest
 {
     if (from >= to)
         return;
-    int low = -1;
-    int high = -1;
+    Extremes found{values};
     // Values outside whole buckets one by one, then the fewest nodes that
     // cover the whole buckets between.
     while (from < to && from % bucketSize != 0)
-        take(values, from++, low, high);
+        found.take(from++);
     while (to > from && to % bucketSize != 0)
-        take(values, --to, low, high);
+        found.take(--to);
     int first = from >> bucketShift;
     int last = to >> bucketShift;
     for (int level = 0; first < last && level < levels.size(); ++level) {
         const QVector<Node> &nodes = levels.at(level);
         if (first & 1) {
-            take(values, nodes.at(first).lowest, low, high);
-            take(values, nodes.at(first).highest, low, high);
+            found.take(nodes.at(first).lowest);
+            found.take(nodes.at(first).highest);
             ++first;
         }
         if (last & 1) {
             --last;
-            take(values, nodes.at(last).lowest, low, high);
-            take(values, nodes.at(last).highest, low, high);
+            found.take(nodes.at(last).lowest);
+            found.take(nodes.at(last).highest);
         }
         first >>= 1;
         last >>= 1;
     }
-    lowest = low;
-    highest = high;
+    lowest = found.lowest;
+    highest = found.highest;
 }

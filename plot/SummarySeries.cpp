@@ -6,9 +6,12 @@
 
 SummarySeries::Arrays::Arrays(QVector<double> x, QVector<double> y) : xs(std::move(x)), ys(std::move(y))
 {
+    // Only when they differ: a resize to the same length would copy.
     const int count = std::min(xs.size(), ys.size());
-    xs.resize(count);
-    ys.resize(count);
+    if (xs.size() != count)
+        xs.resize(count);
+    if (ys.size() != count)
+        ys.resize(count);
 }
 
 SummarySeries::SummarySeries(const Source *source) : source(source)

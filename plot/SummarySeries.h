@@ -34,6 +34,8 @@ public:
         int count() const override { return int(xs.size()); }
         double x(int index) const override { return xs.at(index); }
         double y(int index) const override { return ys.at(index); }
+        const QVector<double> &xData() const { return xs; }
+        const QVector<double> &yData() const { return ys; }
 
     private:
         QVector<double> xs;
@@ -53,6 +55,7 @@ public:
     QPointF sample(size_t i) const override;
     QRectF boundingRect() const override;
 
+    const Source *pointSource() const { return source; }
     const QVector<int> &pieceStarts() const { return starts; }
     bool isSummarised() const { return ascending && pyramid.size() > 0; }
     // Indices of the lowest and highest y of [from, to); needs isSummarised().
