@@ -317,6 +317,13 @@ StoredRows &StoredRows::operator=(const StoredRows &other)
     return *this;
 }
 
+void StoredRows::reserve(int count)
+{
+    const int chunkCount = count / chunkRows + 1;
+    chunks.reserve(size_t(chunkCount));
+    firstRows.reserve(chunkCount);
+}
+
 StoredRows::Chunk &StoredRows::openChunk(qint64 time)
 {
     if (!lastOpen || chunks.back().use_count() > 1 || !chunks.back()->takes(time)) {

@@ -55,6 +55,8 @@ public:
     StoredRows(StoredRows &&other) noexcept;
     StoredRows &operator=(StoredRows &&other) noexcept;
 
+    // Room for the chunks of count rows.
+    void reserve(int count);
     void append(qint64 time, const QString &value, const QString &unit, const QString &function,
         int range = 0);
     // The texts in UTF-8, as the server sends them; they are copied.
