@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
@@ -243,7 +244,8 @@ QString HistoryData::readText() const
 void HistoryData::hideEvent(QHideEvent *event)
 {
     // Nobody looks at a closed window: its read stops, what it read stays.
-    if (reader)
+    // A window minimised with the desktop's own means reads on.
+    if (reader && !event->spontaneous())
         reader->cancel();
     QDialog::hideEvent(event);
 }
