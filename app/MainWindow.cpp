@@ -9,6 +9,7 @@
 #include "history/HistoryData.h"
 #include "meter/Communication.h"
 #include "meter/Reading.h"
+#include "meter/StoredReading.h"
 #include "store/Database.h"
 
 #include <QAction>
@@ -347,12 +348,7 @@ void MainWindow::storeReading()
     // record carries, so it comes first.
     widget->addSample();
 
-    const Reading &reading = Reading::current();
-    QString value = reading.valueText;
-    if (reading.negative)
-        value.prepend(QLatin1Char('-'));
-    const QStringList record{reading.functionText, value, reading.unitText,
-                             QString::number(reading.range), reading.time.toString(TimeFormat)};
+    const QStringList record = StoredReading::record(Reading::current());
     if (database->isOpen())
         database->insert(record);
     showStoreState();

@@ -3,8 +3,9 @@
 #include "history/HistoryExports.h"
 #include "history/HistoryTableModel.h"
 #include "history/ModelRows.h"
-#include "meter/FunctionTable.h"
-#include "plot/GapCurve.h"
+#include "history/StoredPoints.h"
+#include "meter/StoredReading.h"
+#include "plot/SummarySeries.h"
 #include "plot/Wave.h"
 #include "store/RangeReader.h"
 #include "store/ResultRows.h"
@@ -13,9 +14,12 @@
 #include <QDesktopWidget>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHideEvent>
+#include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
@@ -26,33 +30,18 @@
 #include <QVBoxLayout>
 #include <qwt_plot.h>
 
-#include <charconv>
-#include <cmath>
 #include <utility>
 
 namespace {
-const qint64 SecondsPerHour = 3600;
+// A growing table and plot take new rows at most this often: each time
+// costs the table's header and the plot's redraw some work for every row.
+const int GrowMs = 250;
 
-// A value text read as a decimal number in the C locale, as QString's own
-// reading does (blanks around it and a leading "+" allowed), without making
-// a QString per row.
-bool readNumber(const QByteArray &text, double *value)
-{
-    const char *begin = text.constData();
-    const char *end = begin + text.size();
-    while (begin < end && (*begin == ' ' || (*begin >= '\t' && *begin <= '\r')))
-        ++begin;
-    while (end > begin && (end[-1] == ' ' || (end[-1] >= '\t' && end[-1] <= '\r')))
-        --end;
-    if (begin < end && *begin == '+' && end - begin > 1 && begin[1] != '-')
-        ++begin;
-    const std::from_chars_result result = std::from_chars(begin, end, *value);
-    return begin < end && result.ec == std::errc() && result.ptr == end;
-}
 }  // namespace
 
 HistoryData::HistoryData(QWidget *parent)
     : QDialog(parent)
+    , points(new StoredPoints())
 {
     setWindowTitle(tr("history viewing"));
     setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
@@ -101,7 +90,7 @@ HistoryData::HistoryData(QWidget *parent)
     rightLayout->addWidget(wave);
     rightPanel->setLayout(rightLayout);
 
-    splitter->addWidget(table);
+    splitter->addWidget(readPanel(table));
     splitter->addWidget(rightPanel);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
@@ -117,20 +106,9 @@ HistoryData::HistoryData(QWidget *parent)
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    // The meter's numbers, except that the two temperature rows hold the
-    // negative overload with its sign, as the stored value texts carry it.
-    overloadTable = FunctionTable::overloadTable;
-    for (int code : {FunctionTable::temperatureCelsius, FunctionTable::temperatureOther})
-        overloadTable[code][1] = -overloadTable[code][1];
-    plotLimitTable = FunctionTable::plotLimitTable;
-    for (int code = 0; code < FunctionTable::functionNames.size(); ++code) {
-        if (!functionCodes.contains(FunctionTable::functionNames.at(code)))
-            functionCodes.insert(FunctionTable::functionNames.at(code), code);
-    }
-
     reader = new RangeReader(this);
-    reader->setBatchHook(
-        [this](const StoredRows &rows, int from) { extendCurve(readCurve, rows, from); });
+    connect(reader, &RangeReader::rowsReady, this, &HistoryData::takeReadRows);
+    connect(cancelButton, &QPushButton::clicked, reader, &RangeReader::cancel);
     connect(reader, &RangeReader::progress, this, &HistoryData::showReadProgress);
     connect(reader, &RangeReader::finished, this, &HistoryData::finishQuery);
 
@@ -149,42 +127,41 @@ HistoryData::~HistoryData()
 {
     // Before the window is half gone: a pending print is handed over first.
     delete exports;
-    // Before the members go: a running read's thread still fills readCurve.
+    // Its thread next; then the plot's series, which reads points, which
+    // go before the plot.
     delete reader;
-    delete readProgress;
+    reader = nullptr;
+    wave->clearCurve();
 }
 
-int HistoryData::functionCode(const QString &functionText, const QString &unitText) const
+QWidget *HistoryData::readPanel(QWidget *below)
 {
-    if (functionText == QLatin1String("TEMP"))
-        return unitText == QString(QChar(0x2103)) ? FunctionTable::temperatureCelsius
-                                                   : FunctionTable::temperatureOther;
-    return functionCodes.value(functionText, 0);
-}
-
-double HistoryData::plotValue(int code, int range, const QByteArray &valueText) const
-{
-    if (valueText.contains('L')) {
-        const QVector<double> &overloads = overloadTable.at(code);
-        if (code == FunctionTable::temperatureCelsius || code == FunctionTable::temperatureOther)
-            return overloads.at(valueText.contains('-') ? 1 : 0);
-        // A negative overload lies as far below zero as the positive one
-        // lies above it, as on the live plot.
-        if (range >= 0 && range < overloads.size())
-            return valueText.startsWith('-') ? -overloads.at(range) : overloads.at(range);
-        // A range the function does not have: no overload value is known, so
-        // the row is plotted at its value text like any other.
-    }
-    double value = 0;
-    // "nan" and "inf" parse as numbers but would wreck the plot's scaling.
-    return readNumber(valueText, &value) && std::isfinite(value) ? value : 0.0;
+    readLine = new QLabel();
+    readProgress = new QProgressBar();
+    readProgress->setTextVisible(false);
+    cancelButton = new QPushButton(tr("Cancel"));
+    auto *line = new QHBoxLayout();
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(readLine, 1);
+    line->addWidget(readProgress);
+    line->addWidget(cancelButton);
+    auto *column = new QVBoxLayout();
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(line);
+    column->addWidget(below);
+    auto *panel = new QWidget();
+    panel->setLayout(column);
+    readProgress->hide();
+    cancelButton->hide();
+    return panel;
 }
 
 void HistoryData::applyYRange(int code, int range)
 {
-    const QVector<QPair<double, double>> &limits = plotLimitTable.at(code);
-    if (range >= 0 && range < limits.size())
-        wave->setYRange(limits.at(range).second, limits.at(range).first);
+    double lower = 0;
+    double upper = 0;
+    if (StoredReading::plotLimits(code, range, &lower, &upper))
+        wave->setYRange(lower, upper);
     else
         wave->setAxisAutoScale(QwtPlot::yLeft);
 }
@@ -201,69 +178,37 @@ void HistoryData::setModel(QSqlQueryModel *model)
     const int total = query.size() > 0 ? query.size() : model->rowCount();
     const std::unique_ptr<QProgressDialog> progress
         = workProgress(tr("Loading the stored readings..."), total, QString());
-    const StoredRows rows = ResultRows::read(query, [&](int read) { progress->setValue(qMin(read, total)); });
-    Curve curve;
-    extendCurve(curve, rows, 0);
-    showRows(rows, std::move(curve));
+    showRows(ResultRows::read(query, [&](int read) { progress->setValue(qMin(read, total)); }));
+    table->scrollToBottom();
 }
 
-void HistoryData::extendCurve(Curve &curve, const StoredRows &rows, int from) const
-{
-    if (from == 0)
-        curve = Curve();
-    const int count = rows.size();
-    if (from >= count)
-        return;
-    curve.xs.resize(count);
-    curve.ys.resize(count);
-    if (from == 0) {
-        curve.offsetHour = StoredRows::noTime;
-        curve.function = rows.functionIndex(0);
-        curve.unit = rows.unitIndex(0);
-        curve.code = functionCode(rows.function(0), rows.unit(0));
-    }
-    const qint64 originKey = rows.time(0);
-    for (int row = from; row < count; ++row) {
-        const qint64 key = rows.time(row);
-        // The offset from clock time to seconds since the epoch, kept for
-        // one clock hour: converting every row's local time costs a
-        // time-zone lookup.
-        if (key != StoredRows::noTime && key / SecondsPerHour != curve.offsetHour) {
-            curve.offsetHour = key / SecondsPerHour;
-            curve.offset = StoredRows::localTime(key).toMSecsSinceEpoch() / 1000 - key;
-        }
-        if (row == 0)
-            curve.originSeconds = key + curve.offset;
-        // Rows come in runs of one function and unit: look the code up only
-        // when they change.
-        if (rows.functionIndex(row) != curve.function || rows.unitIndex(row) != curve.unit) {
-            curve.function = rows.functionIndex(row);
-            curve.unit = rows.unitIndex(row);
-            curve.code = functionCode(rows.function(row), rows.unit(row));
-        }
-        // Whole seconds from the origin, negative for earlier rows.
-        curve.xs[row] = originKey != StoredRows::noTime && key != StoredRows::noTime
-            ? double(key + curve.offset - curve.originSeconds)
-            : 0.0;
-        curve.ys[row] = plotValue(curve.code, rows.range(row), rows.valueUtf8(row));
-    }
-}
-
-void HistoryData::showRows(StoredRows rows, Curve curve)
+void HistoryData::showRows(StoredRows rows)
 {
     if (rows.isEmpty())
         return;
-    const qint64 originKey = rows.time(0);
-    baseTime = StoredRows::localTime(originKey);
+    tableModel->setRows(std::move(rows));
+    const StoredRows &shown = tableModel->rows();
+    // A new series over the new rows; the plot drops the old one.
+    points->reset(&shown);
+    points->extend();
+    series = new SummarySeries(points.get());
+    series->grow(points->pieceStarts());
+    baseTime = points->origin();
     wave->setTimeOrigin(baseTime);
-    applyYRange(functionCode(rows.function(0), rows.unit(0)), rows.range(0));
+    applyYRange(points->code(0), shown.range(0));
     // A pan or zoom of an earlier result must not hide this one.
     wave->setAxisAutoScale(QwtPlot::xBottom);
-    tableModel->setRows(std::move(rows));
-    // Readings hours apart belong to different sessions: no line between.
-    QVector<int> pieceStarts = GapCurve::gapStarts(curve.xs);
-    wave->setPoints(std::move(curve.xs), std::move(curve.ys), std::move(pieceStarts));
-    table->scrollToBottom();
+    wave->setSeries(series);
+}
+
+void HistoryData::addRows(StoredRows rows)
+{
+    if (rows.isEmpty())
+        return;
+    tableModel->appendRows(std::move(rows));
+    points->extend();
+    series->grow(points->pieceStarts());
+    wave->replot();
 }
 
 bool HistoryData::queryRange(
@@ -271,10 +216,16 @@ bool HistoryData::queryRange(
 {
     if (!reader->start(settings, start, stop))
         return false;
-    readProgress = workProgress(tr("Waiting for the database server..."), 0, tr("Cancel")).release();
-    connect(readProgress, &QProgressDialog::canceled, reader, &RangeReader::cancel);
-    // At once: the server may work a while before the first row.
+    readStart = start;
+    readStop = stop;
+    readReplaced = false;
+    hiddenBeforeRead = !isVisible();
+    readLine->setText(tr("Waiting for the database server..."));
+    // A busy bar until the first rows tell how far the range is read.
+    readProgress->setRange(0, 0);
     readProgress->show();
+    cancelButton->show();
+    show();
     return true;
 }
 
@@ -283,29 +234,85 @@ bool HistoryData::isQuerying() const
     return reader->isRunning();
 }
 
+QString HistoryData::readText() const
+{
+    return readLine->text();
+}
+
+void HistoryData::hideEvent(QHideEvent *event)
+{
+    // Nobody looks at a closed window: its read stops, what it read stays.
+    // A window minimised with the desktop's own means reads on.
+    if (reader && !event->spontaneous())
+        reader->cancel();
+    QDialog::hideEvent(event);
+}
+
+void HistoryData::takeReadRows()
+{
+    readRows.append(reader->takeRows());
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (readRows.isEmpty() || (reader->isRunning() && readReplaced && now - lastGrowth < GrowMs))
+        return;
+    lastGrowth = now;
+    if (readReplaced) {
+        addRows(std::exchange(readRows, StoredRows()));
+    } else {
+        readReplaced = true;
+        showRows(std::exchange(readRows, StoredRows()));
+    }
+}
+
 void HistoryData::showReadProgress(int rows)
 {
-    if (readProgress && rows > 0)
-        readProgress->setLabelText(tr("Reading the stored readings: %1").arg(QLocale().toString(rows)));
+    const StoredRows &shown = tableModel->rows();
+    if (!readReplaced || rows == 0 || shown.isEmpty())
+        return;
+    readLine->setText(tr("Reading the stored readings: %1").arg(QLocale().toString(rows)));
+    // Rows come in recorded order, which is nearly time order: the time of
+    // the last one tells how far into the range the read is.
+    const qint64 first = StoredRows::timeKey(readStart);
+    const qint64 span = StoredRows::timeKey(readStop) - first;
+    const qint64 last = shown.time(shown.size() - 1);
+    readProgress->setRange(0, 1000);
+    if (span > 0 && last != StoredRows::noTime)
+        readProgress->setValue(int(qBound<qint64>(0, (last - first) * 1000 / span, 1000)));
 }
 
 void HistoryData::finishQuery()
 {
-    delete readProgress;
-    readProgress = nullptr;
-    Curve curve = std::exchange(readCurve, Curve());
+    takeReadRows();
+    readProgress->hide();
+    cancelButton->hide();
+    const QString count = QLocale().toString(tableModel->rowCount());
+    QString outcome;
     switch (reader->state()) {
     case RangeReader::State::Finished:
-        showRows(reader->takeRows(), std::move(curve));
-        show();
+        if (readReplaced) {
+            outcome = tr("%1 readings").arg(count);
+            wave->replot();
+            table->scrollToBottom();
+        } else {
+            outcome = tr("No readings in this range");
+        }
         break;
     case RangeReader::State::Failed:
-        QMessageBox::warning(this, tr("History record query"),
-            tr("The stored readings could not be read: %1").arg(reader->errorString()), QMessageBox::Ok);
+        outcome = tr("the stored readings could not be read");
         break;
     default:
-        // Cancelled: the window stays as it was.
+        outcome = readReplaced ? tr("%1 readings, the read was cancelled").arg(count)
+                               : tr("the read was cancelled");
+        wave->replot();
         break;
+    }
+    const QLatin1String format(StoredReading::timeFormat);
+    readLine->setText(tr("%1 to %2: %3").arg(readStart.toString(format), readStop.toString(format), outcome));
+    if (reader->state() == RangeReader::State::Failed) {
+        QMessageBox::warning(this, tr("History record query"),
+            tr("The stored readings could not be read: %1").arg(reader->errorString()), QMessageBox::Ok);
+        // Nothing read: the window goes back to how it was.
+        if (!readReplaced && hiddenBeforeRead)
+            hide();
     }
     emit signal_queryFinished();
 }

@@ -2,19 +2,19 @@
 #define HISTORYDATA_H
 
 #include "store/Database.h"
+#include "store/StoredRows.h"
 
 #include <QDateTime>
 #include <QDialog>
-#include <QHash>
-#include <QPair>
 #include <QString>
-#include <QVector>
 
 #include <memory>
 
 class HistoryExports;
 class HistoryTableModel;
 class QHBoxLayout;
+class QLabel;
+class QProgressBar;
 class QProgressDialog;
 class QPushButton;
 class QSplitter;
@@ -22,7 +22,8 @@ class QSqlQueryModel;
 class QTableView;
 class QVBoxLayout;
 class RangeReader;
-class StoredRows;
+class StoredPoints;
+class SummarySeries;
 class Wave;
 
 // The stored readings of a time range: a table of the rows beside a plot of
@@ -38,18 +39,17 @@ public:
     // or one without rows leaves both as they are.
     void setModel(QSqlQueryModel *model);
     // Reads the stored rows between start and stop, both included, on a
-    // connection of its own while the window keeps working: a progress
-    // dialog shows at once, and its Cancel stops the query on the server
-    // and leaves the window as it was. Read, the rows are shown as by
-    // setModel() and the window shows itself; a failure is told in a box.
-    // signal_queryFinished() follows in every case. False when a read is
-    // already running.
+    // connection of its own. The window shows itself at once, with the
+    // read's progress and Cancel above the table; the first rows replace
+    // what it showed, and table and plot grow as more come. Cancel, or
+    // closing the window, stops the query on the server and keeps what was
+    // read. A range without rows keeps what was shown and says so; a
+    // failure is told in a box. signal_queryFinished() follows in every
+    // case. False when a read is already running.
     bool queryRange(const Database::Settings &settings, const QDateTime &start, const QDateTime &stop);
     bool isQuerying() const;
-
-    // Function code of a stored row: "TEMP" by its unit, any other
-    // function by name, unknown ones as 0.
-    int functionCode(const QString &functionText, const QString &unitText) const;
+    // The line above the table: the range, its rows, the read's state.
+    QString readText() const;
 
     QTableView *tableView() const { return table; }
     Wave *plot() const { return wave; }
@@ -75,29 +75,19 @@ public slots:
     void slot_txt();
     void slot_print();
 
-private:
-    // The plot's points of rows, made as the rows come in.
-    struct Curve
-    {
-        QVector<double> xs;
-        QVector<double> ys;
-        qint64 originSeconds = 0;
-        qint64 offsetHour = 0;
-        qint64 offset = 0;
-        quint32 function = 0;
-        quint32 unit = 0;
-        int code = 0;
-    };
+protected:
+    void hideEvent(QHideEvent *event) override;
 
-    // Adds the points of rows from row from on; from 0 starts afresh. Safe
-    // in another thread: it reads only the fixed tables.
-    void extendCurve(Curve &curve, const StoredRows &rows, int from) const;
-    void showRows(StoredRows rows, Curve curve);
+private:
+    QWidget *readPanel(QWidget *below);
+    // The first rows of a result replace what is shown; more are added.
+    void showRows(StoredRows rows);
+    void addRows(StoredRows rows);
+    void takeReadRows();
     void showReadProgress(int rows);
     void finishQuery();
     std::unique_ptr<QProgressDialog> workProgress(
         const QString &label, int maximum, const QString &cancelText);
-    double plotValue(int code, int range, const QByteArray &valueText) const;
     void applyYRange(int code, int range);
 
     QTableView *table;
@@ -111,14 +101,21 @@ private:
     QVBoxLayout *rightLayout;
     QWidget *rightPanel;
     QDateTime baseTime;
-    QHash<QString, int> functionCodes;
-    QVector<QVector<double>> overloadTable;
-    QVector<QVector<QPair<double, double>>> plotLimitTable;
     HistoryTableModel *tableModel;
     HistoryExports *exports;
+    // The plot reads the table's rows in place.
+    std::unique_ptr<StoredPoints> points;
+    SummarySeries *series = nullptr;  // the plot's, over points
     RangeReader *reader;
-    QProgressDialog *readProgress = nullptr;
-    Curve readCurve;  // the reader's thread's while it runs
+    QLabel *readLine;
+    QProgressBar *readProgress;
+    QPushButton *cancelButton;
+    QDateTime readStart;
+    QDateTime readStop;
+    bool readReplaced = false;  // the read's first rows are shown
+    bool hiddenBeforeRead = false;
+    StoredRows readRows;  // taken from the reader, not yet shown
+    qint64 lastGrowth = 0;
 };
 
 #endif

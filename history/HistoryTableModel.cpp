@@ -17,6 +17,15 @@ void HistoryTableModel::setRows(StoredRows rows)
     endResetModel();
 }
 
+void HistoryTableModel::appendRows(StoredRows rows)
+{
+    if (rows.isEmpty())
+        return;
+    beginInsertRows(QModelIndex(), content.size(), content.size() + rows.size() - 1);
+    content.append(std::move(rows));
+    endInsertRows();
+}
+
 int HistoryTableModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : content.size();

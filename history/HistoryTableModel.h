@@ -18,6 +18,8 @@ public:
 
     // Replaces every row in one model reset.
     void setRows(StoredRows rows);
+    // Adds rows at the end; the rows shown before stay as they are.
+    void appendRows(StoredRows rows);
     const StoredRows &rows() const { return content; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;

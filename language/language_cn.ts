@@ -173,7 +173,7 @@
 <context>
     <name>HistoryData</name>
     <message>
-        <location filename="../history/HistoryData.cpp" line="+57"/>
+        <location filename="../history/HistoryData.cpp" line="+46"/>
         <source>history viewing</source>
         <translation>历史数据查看</translation>
     </message>
@@ -218,22 +218,52 @@
         <translation>打印</translation>
     </message>
     <message>
-        <location line="+121"/>
+        <location line="+109"/>
         <source>Loading the stored readings...</source>
         <translation>正在加载已存储的读数……</translation>
     </message>
     <message>
-        <location line="+71"/>
+        <location line="+43"/>
         <source>Waiting for the database server...</source>
         <translation>正在等待数据库服务器……</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+48"/>
         <source>Reading the stored readings: %1</source>
         <translation>正在读取已存储的读数：%1</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+21"/>
+        <source>%1 readings</source>
+        <translation>%1 条读数</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>No readings in this range</source>
+        <translation>此时间范围内没有读数</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>the stored readings could not be read</source>
+        <translation>无法读取存储的读数</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 readings, the read was cancelled</source>
+        <translation>%1 条读数，读取已取消</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>the read was cancelled</source>
+        <translation>读取已取消</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1 to %2: %3</source>
+        <translation>%1 至 %2：%3</translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>History record query</source>
         <translation>历史记录查询</translation>
     </message>
@@ -243,12 +273,12 @@
         <translation>无法读取已存储的读数：%1</translation>
     </message>
     <message>
-        <location line="+27"/>
+        <location line="+26"/>
         <source>Data Record</source>
         <translation>数据记录</translation>
     </message>
     <message>
-        <location line="-57"/>
+        <location line="-196"/>
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
@@ -408,7 +438,7 @@ Do you want to replace it?</source>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+43"/>
+        <location filename="../app/MainWindow.cpp" line="+44"/>
         <source>Quorvane</source>
         <translation>Quorvane 万用表上位机</translation>
     </message>
@@ -470,12 +500,12 @@ Do you want to replace it?</source>
     <message>
         <location line="+15"/>
         <location line="+204"/>
-        <location line="+84"/>
+        <location line="+79"/>
         <source>Disconnected</source>
         <translation>未连接</translation>
     </message>
     <message>
-        <location line="-259"/>
+        <location line="-254"/>
         <source>Start</source>
         <translation>开始</translation>
     </message>
@@ -497,12 +527,12 @@ Do you want to replace it?</source>
         <translation>无法连接数据库，因此无法显示已存储的读数。</translation>
     </message>
     <message>
-        <location line="+29"/>
+        <location line="+24"/>
         <source>Readings not stored: database unreachable</source>
         <translation>读数未存储：无法连接数据库</translation>
     </message>
     <message>
-        <location line="-90"/>
+        <location line="-85"/>
         <source>No data from the meter for 5 s</source>
         <translation>仪表 5 秒无数据</translation>
     </message>
@@ -594,7 +624,7 @@ Do you want to replace it?</source>
 <context>
     <name>RangeReader</name>
     <message>
-        <location filename="../store/RangeReader.cpp" line="+201"/>
+        <location filename="../store/RangeReader.cpp" line="+216"/>
         <source>Out of memory.</source>
         <translation>内存不足。</translation>
     </message>
@@ -604,12 +634,12 @@ Do you want to replace it?</source>
         <translation>数据库服务器没有响应。</translation>
     </message>
     <message>
-        <location line="+61"/>
+        <location line="+62"/>
         <source>The server sent a row that could not be read.</source>
         <translation>服务器发送了一行无法读取的数据。</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>The range holds more than %1 rows; choose a shorter one.</source>
         <translation>该时间范围内的记录超过 %1 行，请选择较短的范围。</translation>
     </message>
@@ -714,7 +744,7 @@ Do you want to replace it?</source>
 <context>
     <name>Wave</name>
     <message>
-        <location filename="../plot/Wave.cpp" line="+44"/>
+        <location filename="../plot/Wave.cpp" line="+45"/>
         <source>Time</source>
         <translation>时间</translation>
     </message>

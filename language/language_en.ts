@@ -173,7 +173,7 @@
 <context>
     <name>HistoryData</name>
     <message>
-        <location filename="../history/HistoryData.cpp" line="+57"/>
+        <location filename="../history/HistoryData.cpp" line="+46"/>
         <source>history viewing</source>
         <translation>history viewing</translation>
     </message>
@@ -218,22 +218,52 @@
         <translation>Print</translation>
     </message>
     <message>
-        <location line="+121"/>
+        <location line="+109"/>
         <source>Loading the stored readings...</source>
         <translation>Loading the stored readings...</translation>
     </message>
     <message>
-        <location line="+71"/>
+        <location line="+43"/>
         <source>Waiting for the database server...</source>
         <translation>Waiting for the database server...</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+48"/>
         <source>Reading the stored readings: %1</source>
         <translation>Reading the stored readings: %1</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+21"/>
+        <source>%1 readings</source>
+        <translation>%1 readings</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>No readings in this range</source>
+        <translation>No readings in this range</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>the stored readings could not be read</source>
+        <translation>the stored readings could not be read</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 readings, the read was cancelled</source>
+        <translation>%1 readings, the read was cancelled</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>the read was cancelled</source>
+        <translation>the read was cancelled</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1 to %2: %3</source>
+        <translation>%1 to %2: %3</translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>History record query</source>
         <translation>History record query</translation>
     </message>
@@ -243,12 +273,12 @@
         <translation>The stored readings could not be read: %1</translation>
     </message>
     <message>
-        <location line="+27"/>
+        <location line="+26"/>
         <source>Data Record</source>
         <translation>Data Record</translation>
     </message>
     <message>
-        <location line="-57"/>
+        <location line="-196"/>
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
@@ -408,7 +438,7 @@ Do you want to replace it?</translation>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+43"/>
+        <location filename="../app/MainWindow.cpp" line="+44"/>
         <source>Quorvane</source>
         <translation>Quorvane</translation>
     </message>
@@ -470,12 +500,12 @@ Do you want to replace it?</translation>
     <message>
         <location line="+15"/>
         <location line="+204"/>
-        <location line="+84"/>
+        <location line="+79"/>
         <source>Disconnected</source>
         <translation>Disconnected</translation>
     </message>
     <message>
-        <location line="-259"/>
+        <location line="-254"/>
         <source>Start</source>
         <translation>Start</translation>
     </message>
@@ -497,12 +527,12 @@ Do you want to replace it?</translation>
         <translation>The database cannot be reached, so no stored readings can be shown.</translation>
     </message>
     <message>
-        <location line="+29"/>
+        <location line="+24"/>
         <source>Readings not stored: database unreachable</source>
         <translation>Readings not stored: database unreachable</translation>
     </message>
     <message>
-        <location line="-90"/>
+        <location line="-85"/>
         <source>No data from the meter for 5 s</source>
         <translation>No data from the meter for 5 s</translation>
     </message>
@@ -594,7 +624,7 @@ Do you want to replace it?</translation>
 <context>
     <name>RangeReader</name>
     <message>
-        <location filename="../store/RangeReader.cpp" line="+201"/>
+        <location filename="../store/RangeReader.cpp" line="+216"/>
         <source>Out of memory.</source>
         <translation>Out of memory.</translation>
     </message>
@@ -604,12 +634,12 @@ Do you want to replace it?</translation>
         <translation>The database server did not answer.</translation>
     </message>
     <message>
-        <location line="+61"/>
+        <location line="+62"/>
         <source>The server sent a row that could not be read.</source>
         <translation>The server sent a row that could not be read.</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>The range holds more than %1 rows; choose a shorter one.</source>
         <translation>The range holds more than %1 rows; choose a shorter one.</translation>
     </message>
@@ -714,7 +744,7 @@ Do you want to replace it?</translation>
 <context>
     <name>Wave</name>
     <message>
-        <location filename="../plot/Wave.cpp" line="+44"/>
+        <location filename="../plot/Wave.cpp" line="+45"/>
         <source>Time</source>
         <translation>Time</translation>
     </message>

@@ -1,9 +1,10 @@
 #include "plot/GapCurve.h"
 
+#include "plot/SummarySeries.h"
+
 #include <QPainter>
 #include <QPen>
 #include <qwt_painter.h>
-#include <qwt_point_data.h>
 #include <qwt_scale_map.h>
 
 #include <algorithm>
@@ -23,35 +24,45 @@ GapCurve::GapCurve() = default;
 
 GapCurve::~GapCurve() = default;
 
-void GapCurve::setPieceStarts(QVector<int> pieceStarts)
+const SummarySeries *GapCurve::series() const
 {
-    starts = std::move(pieceStarts);
+    return dynamic_cast<const SummarySeries *>(data());
 }
 
-bool GapCurve::summarise()
+const QVector<int> &GapCurve::pieceStarts() const
 {
-    pyramid.clear();
-    const auto *arrays = dynamic_cast<const QwtPointArrayData *>(data());
-    if (!arrays)
-        return false;
-    const QVector<double> &x = arrays->xData();
-    if (!std::is_sorted(x.cbegin(), x.cend()))
-        return false;
-    pyramid.build(arrays->yData().constData(), int(dataSize()));
-    return true;
+    static const QVector<int> none;
+    const SummarySeries *pieces = series();
+    return pieces ? pieces->pieceStarts() : none;
+}
+
+bool GapCurve::isSummarised() const
+{
+    const SummarySeries *summary = series();
+    return summary && summary->isSummarised();
 }
 
 QVector<int> GapCurve::drawnPoints(const QwtScaleMap &xMap, const QRectF &canvasRect, int from, int to) const
 {
     QVector<int> shown;
-    if (pyramid.isEmpty()) {
+    const SummarySeries *summary = series();
+    if (!summary || !summary->isSummarised()) {
         for (int i = from; i <= to; ++i)
             shown.append(i);
         return shown;
     }
-    const auto *arrays = static_cast<const QwtPointArrayData *>(data());
-    const double *x = arrays->xData().constData();
-    const double *y = arrays->yData().constData();
+    const auto x = [summary](int i) { return summary->sample(size_t(i)).x(); };
+    // The first index of [begin, end) whose x is not below limit.
+    const auto firstFrom = [&x](int begin, int end, double limit) {
+        while (begin < end) {
+            const int middle = begin + (end - begin) / 2;
+            if (x(middle) < limit)
+                begin = middle + 1;
+            else
+                end = middle;
+        }
+        return begin;
+    };
 
     // Column k takes the points that round to pixel left + k.
     const int left = int(std::floor(canvasRect.left()));
@@ -62,19 +73,19 @@ QVector<int> GapCurve::drawnPoints(const QwtScaleMap &xMap, const QRectF &canvas
     if (edges.front() > edges.back())
         std::reverse(edges.begin(), edges.end());
 
-    const double *end = x + to + 1;
-    int start = int(std::lower_bound(x + from, end, edges.front()) - x);
+    const int end = to + 1;
+    int start = firstFrom(from, end, edges.front());
     if (start > from)
         shown.append(start - 1);
     for (size_t k = 1; k < edges.size() && start <= to; ++k) {
-        const int stop = int(std::lower_bound(x + start, end, edges[k]) - x);
+        const int stop = firstFrom(start, end, edges[k]);
         if (stop - start <= pointsPerColumn) {
             for (int i = start; i < stop; ++i)
                 shown.append(i);
         } else {
             int lowest = start;
             int highest = start;
-            pyramid.extremes(y, start, stop, lowest, highest);
+            summary->extremes(start, stop, lowest, highest);
             int picks[] = {start, lowest, highest, stop - 1};
             std::sort(std::begin(picks), std::end(picks));
             for (int pick : picks) {
@@ -89,13 +100,6 @@ QVector<int> GapCurve::drawnPoints(const QwtScaleMap &xMap, const QRectF &canvas
     return shown;
 }
 
-void GapCurve::dataChanged()
-{
-    // New samples: the summary of the old ones no longer applies.
-    pyramid.clear();
-    QwtPlotCurve::dataChanged();
-}
-
 void GapCurve::drawSeries(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
                           const QRectF &canvasRect, int from, int to) const
 {
@@ -103,6 +107,7 @@ void GapCurve::drawSeries(QPainter *painter, const QwtScaleMap &xMap, const QwtS
     if (to < 0)
         to = count - 1;
     // The pieces that overlap [from, to], each drawn on its own.
+    const QVector<int> &starts = pieceStarts();
     auto next = std::upper_bound(starts.cbegin(), starts.cend(), from);
     int begin = from;
     while (begin <= to) {
@@ -118,7 +123,7 @@ void GapCurve::drawPiece(QPainter *painter, const QwtScaleMap &xMap, const QwtSc
                          const QRectF &canvasRect, int from, int to) const
 {
     if (from < to) {
-        if (pyramid.isEmpty())
+        if (!isSummarised())
             QwtPlotCurve::drawSeries(painter, xMap, yMap, canvasRect, from, to);
         else
             drawSummary(painter, xMap, yMap, canvasRect, from, to);
@@ -187,11 +192,15 @@ QVector<int> GapCurve::gapStarts(const QVector<double> &x)
     QVector<int> result;
     if (x.size() < 2)
         return result;
-    const double longest = gapFactor * middleSpacing(x);
+    const double middle = middleSpacing(x);
     for (int i = 1; i < x.size(); ++i) {
-        const double spacing = std::abs(x.at(i) - x.at(i - 1));
-        if (spacing > longest && spacing >= shortestGap)
+        if (isGap(std::abs(x.at(i) - x.at(i - 1)), middle))
             result.append(i);
     }
     return result;
+}
+
+bool GapCurve::isGap(double spacing, double middleSpacing)
+{
+    return spacing > gapFactor * middleSpacing && spacing >= shortestGap;
 }

@@ -1,31 +1,28 @@
 #ifndef GAPCURVE_H
 #define GAPCURVE_H
 
-#include "plot/MinMaxPyramid.h"
-
 #include <QVector>
 #include <qwt_plot_curve.h>
 
+class SummarySeries;
+
 // A curve drawn in pieces: no line joins the last point of one piece to the
 // first point of the next, so a pause in the readings shows as a break.
+// Pieces and the summary come with a SummarySeries as its data; other data
+// draws as one line of every point.
 class GapCurve : public QwtPlotCurve
 {
 public:
     GapCurve();
     ~GapCurve() override;
 
-    // Indices of the points that begin a new piece, ascending; empty draws
-    // one unbroken line.
-    void setPieceStarts(QVector<int> starts);
-    const QVector<int> &pieceStarts() const { return starts; }
+    // Indices of the points that begin a new piece, ascending.
+    const QVector<int> &pieceStarts() const;
 
-    // From now until the samples change, each piece is drawn with at most
-    // four points per pixel column of the visible interval: the first, the
-    // last, the lowest and the highest, so no spike is lost. Needs samples
-    // given as arrays with ascending x; returns false, and every point stays
-    // drawn, otherwise.
-    bool summarise();
-    bool isSummarised() const { return !pyramid.isEmpty(); }
+    // Whether each piece is drawn with at most four points per pixel column
+    // of the visible interval: the first, the last, the lowest and the
+    // highest, so no spike is lost.
+    bool isSummarised() const;
 
     // Indices of the points of [from, to] (one piece) that drawing hands to
     // the painter: all of them unless summarised; then per pixel column of
@@ -40,18 +37,15 @@ public:
     // more than five times the middle spacing and at least five seconds after
     // the one before it.
     static QVector<int> gapStarts(const QVector<double> &x);
-
-protected:
-    void dataChanged() override;
+    // The same rule for one spacing, given the middle one.
+    static bool isGap(double spacing, double middleSpacing);
 
 private:
+    const SummarySeries *series() const;
     void drawPiece(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
                    const QRectF &canvasRect, int from, int to) const;
     void drawSummary(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
                      const QRectF &canvasRect, int from, int to) const;
-
-    QVector<int> starts;
-    MinMaxPyramid pyramid;
 };
 
 #endif

@@ -1,6 +1,7 @@
 #include "plot/Wave.h"
 
 #include "plot/GapCurve.h"
+#include "plot/SummarySeries.h"
 #include "plot/TimeScaleDrawR.h"
 #include "plot/TimeScaleEngine.h"
 #include "plot/WaveMagnifier.h"
@@ -81,7 +82,6 @@ void Wave::clearCurve()
 {
     xData.clear();
     yData.clear();
-    curve->setPieceStarts({});
     showData();
 }
 
@@ -89,7 +89,6 @@ void Wave::restart(double plotMin, double plotMax)
 {
     xData.clear();
     yData.clear();
-    curve->setPieceStarts({});
     startTime = QDateTime::currentDateTime();
     setAxisScaleDraw(QwtPlot::xBottom, new TimeScaleDrawR(startTime));
     // A pan or zoom holds the time axis only until the next restart; then
@@ -132,12 +131,19 @@ void Wave::setPoints(QVector<double> x, QVector<double> y, QVector<int> pieceSta
     y.resize(count);
     xData = std::move(x);
     yData = std::move(y);
-    pieceStarts.erase(std::lower_bound(pieceStarts.begin(), pieceStarts.end(), count), pieceStarts.end());
-    curve->setPieceStarts(std::move(pieceStarts));
-    curve->setSamples(xData, yData);
     // Drawing every one of millions of points would make each pan and zoom
     // take seconds: a few per pixel column of the visible interval suffice.
-    curve->summarise();
+    auto *series = new SummarySeries(std::make_unique<SummarySeries::Arrays>(xData, yData));
+    series->grow(std::move(pieceStarts));
+    curve->setData(series);
+    replot();
+}
+
+void Wave::setSeries(SummarySeries *series)
+{
+    xData.clear();
+    yData.clear();
+    curve->setData(series);
     replot();
 }
 

@@ -7,6 +7,7 @@
 
 class GapCurve;
 class QwtPlotCurve;
+class SummarySeries;
 class QwtPlotGrid;
 class QwtPlotPanner;
 class WaveMagnifier;
@@ -41,6 +42,10 @@ public:
     // pans and zooms stay quick at millions of points; addPoint afterwards
     // draws every point again.
     void setPoints(QVector<double> x, QVector<double> y, QVector<int> pieceStarts = {});
+
+    // Draws the series' points, read in place; the plot owns the series.
+    // After the series grows, replot() shows the new points.
+    void setSeries(SummarySeries *series);
 
     QDateTime timeOrigin() const { return startTime; }
     int pointCount() const { return xData.size(); }

@@ -1,5 +1,7 @@
 #include "store/Database.h"
 
+#include "meter/StoredReading.h"
+
 #include <QDateTime>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -125,10 +127,10 @@ bool Database::isOpen() const
 
 QString Database::rangeSelect(const QDateTime &start, const QDateTime &stop, bool orderByKey)
 {
-    return QStringLiteral("select funcstr, datavaluestr, unitstr, frastr, create_time from invoice"
-                          " where create_time between '%1' and '%2' order by create_time%3")
-        .arg(start.toString(QLatin1String(timeFormat)), stop.toString(QLatin1String(timeFormat)),
-            orderByKey ? QStringLiteral(", id") : QString());
+    const QLatin1String format(StoredReading::timeFormat);
+    return QStringLiteral("select %1 from invoice where create_time between '%2' and '%3' order by %4")
+        .arg(StoredReading::columns.join(QLatin1String(", ")), start.toString(format), stop.toString(format),
+            orderByKey ? QStringLiteral("id") : QStringLiteral("create_time"));
 }
 
 QSqlQueryModel *Database::query(const QDateTime &start, const QDateTime &stop)
@@ -142,8 +144,8 @@ QSqlQueryModel *Database::query(const QDateTime &start, const QDateTime &stop)
     }
     if (!broken && !pending.empty())
         flushPending();
-    // Time order, then insertion order, so the history plot runs left to right.
-    // A table made without our key column still answers, in time order only.
+    // Recorded order (see rangeSelect()).
+    // A table made without our key column still answers, in time order.
     const auto statement = [&] { return rangeSelect(start, stop, orderByKey); };
     // A query on a closed connection would complain on the console.
     if (broken)

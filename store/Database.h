@@ -43,8 +43,10 @@ public:
     // The settings this store connects with.
     Settings settings() const;
 
-    // The select of every row between start and stop, both included, in time
-    // order, then in insertion order when the table has the key column.
+    // The select of every row between start and stop, both included, in the
+    // order they were stored (the key column), so the hour a clock change
+    // repeats keeps its two passes apart; in time order for a table without
+    // that column.
     static QString rangeSelect(const QDateTime &start, const QDateTime &stop, bool orderByKey);
     // PostgreSQL's error code for a column the table does not have.
     static const char undefinedColumn[];

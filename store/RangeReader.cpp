@@ -14,6 +14,8 @@ namespace {
 // How long the worker waits on the server before it looks for a cancel.
 const int pollMs = 50;
 const int columnCount = 5;
+// Rows in the first hand-over: enough to fill the window's first view.
+const int firstRows = 1024;
 
 using Connection = std::unique_ptr<PGconn, decltype(&PQfinish)>;
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
@@ -81,8 +83,11 @@ std::string_view copyField(const char *text, int length, QByteArray &scratch)
     return std::string_view(scratch.constData(), size_t(scratch.size()));
 }
 
-// One line of COPY's text output: five tab-separated fields and a line feed.
-bool appendLine(StoredRows &rows, const char *line, int length)
+}  // namespace
+
+const char RangeReader::applicationName[] = "quorvane range reader";
+
+bool RangeReader::appendCopyLine(StoredRows &rows, const char *line, int length)
 {
     if (length > 0 && line[length - 1] == '\n')
         --length;
@@ -107,9 +112,6 @@ bool appendLine(StoredRows &rows, const char *line, int length)
         fields[1], fields[2], fields[0], StoredRows::rangeNumber(fields[3]));
     return true;
 }
-}  // namespace
-
-const char RangeReader::applicationName[] = "quorvane range reader";
 
 RangeReader::RangeReader(QObject *parent) : QObject(parent)
 {
@@ -132,18 +134,16 @@ bool RangeReader::start(
     current = State::Waiting;
     error.clear();
     collected = StoredRows();
+    collectedCount = 0;
+    takeRows();
     worker.reset(QThread::create([this, settings, start, stop] {
         const State outcome = read(settings, start, stop);
+        handOver();
         QMetaObject::invokeMethod(this, [this, outcome] { conclude(outcome); }, Qt::QueuedConnection);
     }));
     worker->start();
     report(0);
     return true;
-}
-
-void RangeReader::setBatchHook(BatchHook hook)
-{
-    batchHook = std::move(hook);
 }
 
 void RangeReader::cancel()
@@ -154,7 +154,24 @@ void RangeReader::cancel()
 
 StoredRows RangeReader::takeRows()
 {
-    return std::exchange(collected, StoredRows());
+    const QMutexLocker lock(&handOverLock);
+    readyTold = false;
+    return std::exchange(handedOver, StoredRows());
+}
+
+// In the worker: the rows collected so far become the caller's.
+void RangeReader::handOver()
+{
+    sinceHandOver.start();
+    if (collected.isEmpty())
+        return;
+    collected.finish();
+    const QMutexLocker lock(&handOverLock);
+    handedOver.append(std::move(collected));
+    if (!readyTold) {
+        readyTold = true;
+        QMetaObject::invokeMethod(this, &RangeReader::rowsReady, Qt::QueuedConnection);
+    }
 }
 
 void RangeReader::report(int rows)
@@ -175,8 +192,6 @@ void RangeReader::conclude(State outcome)
     worker.reset();
     current = outcome;
     error = outcome == State::Failed ? failure : QString();
-    if (outcome != State::Finished)
-        collected = StoredRows();
     emit finished();
 }
 
@@ -225,7 +240,6 @@ RangeReader::State RangeReader::read(
             = "copy (" + Database::rangeSelect(start, stop, orderByKey).toUtf8() + ") to stdout";
         switch (copyRows(pg, canceller.get(), statement)) {
         case Outcome::Done:
-            collected.finish();
             return State::Finished;
         case Outcome::MissingKey:
             continue;
@@ -251,6 +265,7 @@ RangeReader::Outcome RangeReader::copyRows(PGconn *pg, PGcancel *canceller, cons
         return true;
     };
     collected = StoredRows();
+    collectedCount = 0;
     if (!PQsendQuery(pg, statement.constData())) {
         failure = messageOf(pg);
         return Outcome::Failed;
@@ -266,31 +281,37 @@ RangeReader::Outcome RangeReader::copyRows(PGconn *pg, PGcancel *canceller, cons
     }
     Result result(PQgetResult(pg), &PQclear);
     if (PQresultStatus(result.get()) == PGRES_COPY_OUT) {
-        int count = 0;
+        int &count = collectedCount;
+        sinceHandOver.start();
         for (;;) {
             char *buffer = nullptr;
             const int length = PQgetCopyData(pg, &buffer, 1);
             if (length > 0) {
                 const CopyLine line(buffer, &PQfreemem);
-                if (!appendLine(collected, line.get(), length)) {
+                if (!appendCopyLine(collected, line.get(), length)) {
                     failure = tr("The server sent a row that could not be read.");
                     return Outcome::Failed;
                 }
-                if (collected.isFull()) {
+                ++count;
+                if (count >= StoredRows::maxRows || collected.isFull()) {
                     cancelRequested = true;
                     cancelled();
                     failure = tr("The range holds more than %1 rows; choose a shorter one.")
                                   .arg(StoredRows::maxRows);
                     return Outcome::Failed;
                 }
-                if (++count % progressStep == 0) {
-                    if (batchHook)
-                        batchHook(collected, count - progressStep);
+                // Whole chunks, the first few rows at once, and else what
+                // came within handOverMs.
+                if (collected.openRows() == StoredRows::chunkRows || count == firstRows
+                    || (count % 1024 == 0 && sinceHandOver.elapsed() >= handOverMs))
+                    handOver();
+                if (count % progressStep == 0)
                     report(count);
-                }
                 if (cancelled())
                     return Outcome::Cancelled;
             } else if (length == 0) {
+                if (sinceHandOver.elapsed() >= handOverMs)
+                    handOver();
                 if (cancelled())
                     return Outcome::Cancelled;
                 if (waitFor(pg, POLLIN) && !PQconsumeInput(pg)) {
@@ -313,11 +334,8 @@ RangeReader::Outcome RangeReader::copyRows(PGconn *pg, PGcancel *canceller, cons
     // is ready for the next statement.
     while (PGresult *rest = PQgetResult(pg))
         PQclear(rest);
-    if (status == PGRES_COMMAND_OK) {
-        if (batchHook)
-            batchHook(collected, collected.size() - collected.size() % progressStep);
+    if (status == PGRES_COMMAND_OK)
         return Outcome::Done;
-    }
     if (code == Database::undefinedColumn)
         return Outcome::MissingKey;
     if (failure.isEmpty())

@@ -1,5 +1,7 @@
 #include "store/ResultRows.h"
 
+#include "meter/StoredReading.h"
+
 #include <QDateTime>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -28,9 +30,9 @@ struct Columns
 
 Columns columnsOf(const QSqlRecord &record)
 {
-    return {record.indexOf(QStringLiteral("funcstr")), record.indexOf(QStringLiteral("datavaluestr")),
-        record.indexOf(QStringLiteral("unitstr")), record.indexOf(QStringLiteral("frastr")),
-        record.indexOf(QStringLiteral("create_time"))};
+    const QStringList &names = StoredReading::columns;
+    return {record.indexOf(names.at(0)), record.indexOf(names.at(1)), record.indexOf(names.at(2)),
+        record.indexOf(names.at(3)), record.indexOf(names.at(4))};
 }
 
 const PGresult *postgresResult(const QSqlQuery &query)
@@ -57,7 +59,6 @@ bool readPostgres(const QSqlQuery &query, const Columns &columns, StoredRows &ro
         return std::string_view(PQgetvalue(result, row, column), size_t(PQgetlength(result, row, column)));
     };
     const int count = PQntuples(result);
-    rows.reserve(count);
     for (int i = 0; i < count; ++i) {
         const qint64 time = PQgetisnull(result, i, columns.time)
             ? StoredRows::noTime

@@ -7,8 +7,8 @@
 
 class QSqlQuery;
 
-// Turns a query result with the columns of the reading table (funcstr,
-// datavaluestr, unitstr, frastr, create_time) into compact rows. A result of
+// Turns a query result with the columns of the reading table into compact
+// rows. A result of
 // the PostgreSQL driver is read from libpq's own result set; any other
 // through the driver's values.
 class ResultRows

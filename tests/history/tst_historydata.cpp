@@ -1,4 +1,5 @@
 #include "history/HistoryData.h"
+#include "meter/StoredReading.h"
 #include "plot/GapCurve.h"
 #include "plot/Wave.h"
 #include "store/Database.h"
@@ -10,7 +11,8 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDateTime>
-#include <QProgressDialog>
+#include <QLocale>
+#include <QMap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -18,7 +20,9 @@
 #include <QSqlQueryModel>
 #include <QTableView>
 #include <QTest>
+#include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
+#include <qwt_scale_map.h>
 #include <qwt_scale_draw.h>
 
 #include <ctime>
@@ -48,6 +52,11 @@ private slots:
     void readsEveryRowAndScrollsToTheEnd();
     void anyQueryShowsTheSame();
     void rangeReadShowsRowsOrCancelsOnTheServer();
+    void rowsShowWhileTheyStreamIn_data();
+    void rowsShowWhileTheyStreamIn();
+    void plotDrawsTheExtremesOfTheRows();
+    void repeatedHourIsPlacedAfterTheFirstPass_data();
+    void repeatedHourIsPlacedAfterTheFirstPass();
     void rangeReadOfManyBatchesShowsWhatTheModelShows();
     void failedRangeReadIsToldAndChangesNothing();
 
@@ -88,6 +97,15 @@ QVector<QPointF> points(const Wave *wave)
     for (size_t i = 0; i < data->size(); ++i)
         result << data->sample(i);
     return result;
+}
+
+QPushButton *cancelButton(const HistoryData &window)
+{
+    for (QPushButton *button : window.findChildren<QPushButton *>()) {
+        if (button->text() == QLatin1String("Cancel"))
+            return button;
+    }
+    return nullptr;
 }
 
 QString originLabel(const Wave *wave)
@@ -161,6 +179,9 @@ void TestHistoryData::buildsTheWindow()
     QCOMPARE(window.tableView()->editTriggers(), QAbstractItemView::NoEditTriggers);
     QStringList buttons;
     for (const QPushButton *button : window.findChildren<QPushButton *>()) {
+        // The read's Cancel shows only while a read runs.
+        if (!button->isVisibleTo(&window))
+            continue;
         QCOMPARE(button->minimumHeight(), 40);
         buttons << button->text();
     }
@@ -195,8 +216,7 @@ void TestHistoryData::functionCodes()
     QFETCH(QString, function);
     QFETCH(QString, unit);
     QFETCH(int, code);
-    HistoryData window;
-    QCOMPARE(window.functionCode(function, unit), code);
+    QCOMPARE(StoredReading::functionCode(function, unit), code);
 }
 
 void TestHistoryData::oneRow()
@@ -256,6 +276,55 @@ void TestHistoryData::secondsCountAcrossClockChanges()
                     .secsTo(QDateTime(QDate(2024, 10, 26), QTime(23, 59), Qt::UTC))));
     QCOMPARE(label, QStringLiteral("01:59:00"));
     QCOMPARE(rowTexts(window.tableView(), 1).at(0), QStringLiteral("2024-10-27 03:00:00"));
+}
+
+void TestHistoryData::repeatedHourIsPlacedAfterTheFirstPass_data()
+{
+    QTest::addColumn<QStringList>("times");
+    QTest::addColumn<QVector<double>>("xs");
+    QTest::addColumn<QVector<int>>("pieceStarts");
+    // The clocks go back from 03:00 summer time to 02:00: the hour between
+    // is recorded twice, and the second pass follows the first.
+    QTest::newRow("autumn") << QStringList({"2024-10-27 01:59:00", "2024-10-27 02:30:00", "2024-10-27 02:59:30",
+        "2024-10-27 02:00:10", "2024-10-27 02:30:00", "2024-10-27 03:00:00"})
+                            << QVector<double>({0, 1860, 3630, 3670, 5460, 7260}) << QVector<int>();
+    // A clock set back by hand repeats no hour of the zone: the line breaks.
+    QTest::newRow("set back by hand") << QStringList({"2024-05-01 10:00:00", "2024-05-01 10:00:01",
+        "2024-05-01 10:00:02", "2024-05-01 09:30:00", "2024-05-01 09:30:01"})
+                                      << QVector<double>({0, 1, 2, -1800, -1799}) << QVector<int>({3});
+}
+
+void TestHistoryData::repeatedHourIsPlacedAfterTheFirstPass()
+{
+    QFETCH(QStringList, times);
+    QFETCH(QVector<double>, xs);
+    QFETCH(QVector<int>, pieceStarts);
+    QList<Stored> rows;
+    for (const QString &time : times)
+        rows.append({"DCV", QString::number(rows.size()), "V", 1, time});
+    store(rows);
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    HistoryData window;
+    QSignalSpy finished(&window, &HistoryData::signal_queryFinished);
+    window.queryRange(cluster->settings(), at("2024-01-01 00:00:00"), at("2025-01-01 00:00:00"));
+    const bool read = finished.wait(20000);
+    const QVector<QPointF> plotted = points(window.plot());
+    qputenv("TZ", zone);
+    if (zone.isEmpty())
+        qunsetenv("TZ");
+    tzset();
+    QVERIFY(read);
+    QVector<double> plottedX;
+    for (int row = 0; row < plotted.size(); ++row) {
+        plottedX << plotted.at(row).x();
+        // Listed and plotted in recorded order.
+        QCOMPARE(plotted.at(row).y(), double(row));
+        QCOMPARE(rowTexts(window.tableView(), row).at(0), times.at(row));
+    }
+    QCOMPARE(plottedX, xs);
+    QCOMPARE(dynamic_cast<const GapCurve *>(window.plot()->plotCurve())->pieceStarts(), pieceStarts);
 }
 
 void TestHistoryData::yRangeComesFromRowZeroOnly()
@@ -509,35 +578,136 @@ void TestHistoryData::rangeReadShowsRowsOrCancelsOnTheServer()
     QSignalSpy finished(&window, &HistoryData::signal_queryFinished);
     QVERIFY(window.queryRange(cluster->settings(), at("2024-05-01 10:00:00"), at("2024-05-01 10:00:02")));
     QVERIFY(window.isQuerying());
-    // Shown at once, before the server has answered.
-    auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
-    QVERIFY(progress);
-    QVERIFY(finished.wait(20000));
-    QVERIFY(!window.isQuerying());
+    // The window at once, with the read's Cancel in it; no modal dialog.
     QVERIFY(window.isVisible());
     QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(cancelButton(window)->isVisible());
+    QVERIFY(finished.wait(20000));
+    QVERIFY(!window.isQuerying());
+    QVERIFY(!cancelButton(window)->isVisible());
     QCOMPARE(window.tableView()->model()->rowCount(), 2);
     QCOMPARE(rowTexts(window.tableView(), 1), QStringList({"2024-05-01 10:00:02", "-0L", "V", "DCV"}));
     QCOMPARE(points(window.plot()), QVector<QPointF>({QPointF(0, 1.5), QPointF(2, -23)}));
     QCOMPARE(originLabel(window.plot()), QStringLiteral("10:00:00"));
+    QCOMPARE(window.readText(), QStringLiteral("2024-05-01 10:00:00 to 2024-05-01 10:00:02: 2 readings"));
+
+    // A range without rows says so and keeps the table.
+    QVERIFY(window.queryRange(cluster->settings(), at("2025-01-01 00:00:00"), at("2025-01-02 00:00:00")));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(window.readText(), QStringLiteral("2025-01-01 00:00:00 to 2025-01-02 00:00:00: No readings in this range"));
+    QCOMPARE(window.tableView()->model()->rowCount(), 2);
+    QCOMPARE(points(window.plot()).size(), 2);
 
     // With the table locked the query waits on the server; Cancel stops it
     // there and leaves the window as it was.
-    window.hide();
     QVERIFY2(cluster->lockInvoice(), qPrintable(cluster->errorString()));
     QVERIFY(window.queryRange(cluster->settings(), at("2024-05-01 10:00:00"), at("2024-05-01 12:00:00")));
     const QString reader = QLatin1String(RangeReader::applicationName);
     QTRY_COMPARE_WITH_TIMEOUT(cluster->sessions(reader, QStringLiteral("Lock")), 1, 20000);
-    progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
-    QVERIFY(progress);
-    QVERIFY(progress->isVisible());
-    QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+    QTest::mouseClick(cancelButton(window), Qt::LeftButton);
     QVERIFY(finished.wait(10000));
     QTRY_COMPARE_WITH_TIMEOUT(cluster->sessions(reader), 0, 10000);
     cluster->unlockInvoice();
-    QVERIFY(!window.isVisible());
+    QVERIFY(window.isVisible());
+    QVERIFY(window.readText().endsWith(QStringLiteral("the read was cancelled")));
     QCOMPARE(window.tableView()->model()->rowCount(), 2);
     QCOMPARE(points(window.plot()).size(), 2);
+}
+
+void TestHistoryData::rowsShowWhileTheyStreamIn_data()
+{
+    QTest::addColumn<bool>("byClose");
+    QTest::newRow("Cancel") << false;
+    QTest::newRow("window closed") << true;
+}
+
+void TestHistoryData::rowsShowWhileTheyStreamIn()
+{
+    // Enough rows that the read is still going when the first are shown.
+    QFETCH(bool, byClose);
+    const int count = 600000;
+    QVERIFY(cluster->execSql(QStringLiteral(
+        "insert into invoice (funcstr, datavaluestr, unitstr, frastr, create_time)"
+        " select 'DCV', (i % 1000)::text, 'V', 1, timestamp '2024-05-01 10:00:00' + (i / 10) * interval '1 second'"
+        " from generate_series(1, %1) as i").arg(count)));
+    store({{"ACV", "3", "V", 1, "2024-04-01 10:00:00"}});
+    HistoryData window;
+    window.setModel(database->query(at("2024-04-01 10:00:00"), at("2024-04-01 10:00:00")));
+    QSignalSpy finished(&window, &HistoryData::signal_queryFinished);
+    QVERIFY(window.queryRange(cluster->settings(), at("2024-05-01 00:00:00"), at("2024-05-02 00:00:00")));
+    const QAbstractItemModel *model = window.tableView()->model();
+    // When the first rows show, the read goes on; they are stopped there.
+    int first = 0;
+    bool reading = false;
+    connect(model, &QAbstractItemModel::modelReset, &window, [&] {
+        first = model->rowCount();
+        reading = window.isQuerying();
+        if (byClose)
+            window.close();
+        else
+            QTest::mouseClick(cancelButton(window), Qt::LeftButton);
+    });
+    QVERIFY(finished.wait(30000));
+    QVERIFY(reading);
+    QVERIFY(first > 0);
+    QCOMPARE(rowTexts(window.tableView(), first - 1).at(1), QString::number(first % 1000));
+    // What was read stays, in table and plot alike.
+    const int kept = model->rowCount();
+    QVERIFY2(kept >= first && kept < count, qPrintable(QString::number(kept)));
+    QCOMPARE(points(window.plot()).size(), kept);
+    QCOMPARE(window.isVisible(), !byClose);
+    QCOMPARE(window.readText(), QStringLiteral("2024-05-01 00:00:00 to 2024-05-02 00:00:00: %1 readings, the read was cancelled")
+                                    .arg(QLocale().toString(kept)));
+}
+
+void TestHistoryData::plotDrawsTheExtremesOfTheRows()
+{
+    // Every pixel column of the plot keeps the lowest and highest reading
+    // of its rows, read from the rows the table shows.
+    QVERIFY(cluster->execSql(QStringLiteral(
+        "insert into invoice (funcstr, datavaluestr, unitstr, frastr, create_time)"
+        " select 'DCV', case when i % 1013 = 0 then '-0L' when i % 4999 = 0 then '0L' else"
+        " ((i * 7919) % 2001 - 1000)::text end, 'V', 1,"
+        " timestamp '2024-05-01 10:00:00' + (i / 4) * interval '1 second' from generate_series(0, 99999) as i")));
+    HistoryData window;
+    window.resize(900, 500);
+    QSignalSpy finished(&window, &HistoryData::signal_queryFinished);
+    QVERIFY(window.queryRange(cluster->settings(), at("2024-05-01 00:00:00"), at("2024-05-02 00:00:00")));
+    QVERIFY(finished.wait(30000));
+    Wave *wave = window.plot();
+    wave->replot();
+    const auto *curve = dynamic_cast<const GapCurve *>(wave->plotCurve());
+    QVERIFY(curve->isSummarised());
+    const QwtScaleMap map = wave->canvasMap(QwtPlot::xBottom);
+    const QRectF canvas = wave->canvas()->contentsRect();
+    const QAbstractItemModel *model = window.tableView()->model();
+    const int count = model->rowCount();
+    QCOMPARE(count, 100000);
+    QMap<int, QPair<double, double>> columns;
+    for (int row = 0; row < count; ++row) {
+        const QStringList texts = rowTexts(window.tableView(), row);
+        const QByteArray value = texts.at(1).toUtf8();
+        const double y = StoredReading::plotValue(StoredReading::functionCode(texts.at(3), texts.at(2)), 1,
+            std::string_view(value.constData(), size_t(value.size())));
+        const int column = qRound(map.transform(row / 4));
+        auto found = columns.find(column);
+        if (found == columns.end())
+            columns.insert(column, {y, y});
+        else
+            *found = {qMin(found->first, y), qMax(found->second, y)};
+    }
+    QMap<int, QPair<double, double>> drawn;
+    for (int index : curve->drawnPoints(map, canvas, 0, count - 1)) {
+        const QPointF point = curve->sample(size_t(index));
+        const int column = qRound(map.transform(point.x()));
+        auto found = drawn.find(column);
+        if (found == drawn.end())
+            drawn.insert(column, {point.y(), point.y()});
+        else
+            *found = {qMin(found->first, point.y()), qMax(found->second, point.y())};
+    }
+    QVERIFY(columns.size() > 100);
+    QCOMPARE(drawn, columns);
 }
 
 void TestHistoryData::rangeReadOfManyBatchesShowsWhatTheModelShows()

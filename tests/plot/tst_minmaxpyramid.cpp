@@ -15,25 +15,33 @@ void TestMinMaxPyramid::extremesMatchAScan_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("levels");
+    // Values taken in so many at a time as they arrive; 0: all at once.
+    QTest::addColumn<int>("growth");
     // Counts around whole buckets and odd node counts on the levels above;
     // few levels of values give many ties, which must go to the earliest.
-    QTest::newRow("one") << 1 << 3;
-    QTest::newRow("short of a bucket") << 7 << 3;
-    QTest::newRow("one bucket") << 8 << 3;
-    QTest::newRow("odd buckets") << 9 * 8 + 5 << 4;
-    QTest::newRow("many, distinct") << 1000 << 100000;
-    QTest::newRow("many, ties") << 1003 << 5;
+    QTest::newRow("one") << 1 << 3 << 0;
+    QTest::newRow("short of a bucket") << 7 << 3 << 0;
+    QTest::newRow("one bucket") << 8 << 3 << 0;
+    QTest::newRow("odd buckets") << 9 * 8 + 5 << 4 << 0;
+    QTest::newRow("many, distinct") << 1000 << 100000 << 0;
+    QTest::newRow("many, ties") << 1003 << 5 << 0;
+    QTest::newRow("grown one by one") << 77 << 4 << 1;
+    QTest::newRow("grown in uneven parts") << 1003 << 5 << 37;
 }
 
 void TestMinMaxPyramid::extremesMatchAScan()
 {
     QFETCH(int, count);
     QFETCH(int, levels);
+    QFETCH(int, growth);
     QVector<double> values(count);
     for (int i = 0; i < count; ++i)
         values[i] = double((i * 7919 + 13) % levels);
     MinMaxPyramid pyramid;
-    pyramid.build(values.constData(), count);
+    if (growth == 0)
+        pyramid.build(values.constData(), count);
+    for (int grown = growth; growth > 0 && grown < count + growth; grown += growth)
+        pyramid.extend([&values](int i) { return values.at(i); }, std::min(grown, count));
     QVERIFY(!pyramid.isEmpty());
 
     const int step = std::max(1, count / 60);

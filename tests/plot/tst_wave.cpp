@@ -1,4 +1,5 @@
 #include "plot/GapCurve.h"
+#include "plot/SummarySeries.h"
 #include "plot/TimeScaleDrawR.h"
 #include "plot/Wave.h"
 #include "tests/common/TestRegistry.h"
@@ -236,13 +237,15 @@ void TestWave::setPointsTakesVectorsWithoutCopy()
     wave.setPoints(std::move(x), std::move(y));
     QVERIFY(gapCurve(wave)->isSummarised());
 
-    const auto *data = dynamic_cast<const QwtPointArrayData *>(wave.plotCurve()->data());
+    const auto *series = dynamic_cast<const SummarySeries *>(wave.plotCurve()->data());
+    QVERIFY(series);
+    const auto *data = dynamic_cast<const SummarySeries::Arrays *>(series->pointSource());
     QVERIFY(data);
     QCOMPARE(data->xData().constData(), xBuffer);
     QCOMPARE(data->yData().constData(), yBuffer);
     QCOMPARE(wave.pointCount(), count);
-    QCOMPARE(data->sample(count - 1), QPointF(count - 1, (count - 1) % 17));
-    QCOMPARE(data->boundingRect(), QRectF(0, 0, count - 1, 16));
+    QCOMPARE(series->sample(count - 1), QPointF(count - 1, (count - 1) % 17));
+    QCOMPARE(series->boundingRect(), QRectF(0, 0, count - 1, 16));
 
     // Appending after a bulk fill continues the same series.
     wave.addPoint(double(count), 3.0);

@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <tuple>
+
 class TestRangeReader : public QObject
 {
     Q_OBJECT
@@ -14,6 +16,9 @@ private slots:
     void init();
 
     void readsEveryRowInOrderAcrossBatches();
+    void storedRowsKeepWhatWasAppended();
+    void copyLines_data();
+    void copyLines();
     void includesBothEndsAndKeepsTexts_data();
     void includesBothEndsAndKeepsTexts();
     void tableWithoutKeyAnswersInTimeOrder();
@@ -67,8 +72,8 @@ StoredRows TestRangeReader::readRange(RangeReader &reader, const QDateTime &star
 
 void TestRangeReader::readsEveryRowInOrderAcrossBatches()
 {
-    // Three rows a second, stored latest first: time order and, within a
-    // second, insertion order must both come from the query.
+    // Three rows a second, stored latest first: the rows come in the order
+    // they were stored.
     const int count = 3 * RangeReader::progressStep + 1000;
     QCOMPARE(sql(QStringLiteral("insert into invoice (funcstr, datavaluestr, unitstr, frastr, create_time)"
                                 " select 'DCV', i::text, 'V', i % 4, timestamp '%1' + (i / 3) * interval '1 second'"
@@ -82,10 +87,9 @@ void TestRangeReader::readsEveryRowInOrderAcrossBatches()
     QCOMPARE(reader.state(), RangeReader::State::Finished);
     QCOMPARE(rows.size(), count);
     for (int row = 0; row < count; ++row) {
-        const int second = row / 3;
-        const int i = qMin(3 * second + 2, count - 1) - row % 3;
+        const int i = count - 1 - row;
         if (rows.value(row) != QString::number(i) || rows.range(row) != i % 4
-            || rows.time(row) != StoredRows::timeKey(base.addSecs(second)))
+            || rows.time(row) != StoredRows::timeKey(base.addSecs(i / 3)))
             QFAIL(qPrintable(QStringLiteral("row %1: %2").arg(row).arg(rows.value(row))));
     }
     QCOMPARE(rows.unit(count - 1), QStringLiteral("V"));
@@ -96,6 +100,78 @@ void TestRangeReader::readsEveryRowInOrderAcrossBatches()
     for (int i = 1; i < progress.size(); ++i)
         QVERIFY(progress.at(i).first().toInt() > progress.at(i - 1).first().toInt());
     QVERIFY(reader.takeRows().isEmpty());
+}
+
+void TestRangeReader::storedRowsKeepWhatWasAppended()
+{
+    // Texts packed and kept as they are, times in blocks, chunks ended by a
+    // full chunk, a far time or a step back, and rows moved between sets.
+    const QString longText = QString(300, QLatin1Char('7')) + QStringLiteral("\u00b5");
+    const QStringList values = {"1.234", "-0.L", "", "OL.  ", "12x", "nan", longText, QString(254, '9'),
+        QString(255, '9'), QStringLiteral("\u2103")};
+    const qint64 start = StoredRows::timeKey(base);
+    const qint64 steps[] = {0, 1, 1, 0, 70000, -3600, 5, StoredRows::noTime, 2, 1LL << 40};
+    const int count = StoredRows::chunkRows + 300;
+    QList<std::tuple<qint64, QString, QString, QString, int>> expected;
+    StoredRows parts[2];
+    qint64 time = start;
+    for (int row = 0; row < count; ++row) {
+        const qint64 step = steps[row % 10];
+        const qint64 at = step == StoredRows::noTime ? step : (time += step);
+        const QString unit = row % 700 < 350 ? QStringLiteral("V") : QStringLiteral("\u2103");
+        const QString function = row % 3 ? QStringLiteral("DCV") : QStringLiteral("TEMP");
+        expected.append({at, values.at(row % values.size() * 7 % values.size()), unit, function, row % 5});
+        StoredRows &part = parts[row < 1000 ? 0 : 1];
+        part.append(at, std::get<1>(expected.last()), unit, function, row % 5);
+        if (row == 500)
+            part.finish();
+    }
+    const StoredRows copy = parts[0];
+    StoredRows rows = std::move(parts[0]);
+    rows.append(std::move(parts[1]));
+    QCOMPARE(rows.size(), count);
+    QVERIFY(parts[1].isEmpty());
+    QCOMPARE(copy.size(), 1000);
+    for (int row = 0; row < count; ++row) {
+        const auto &want = expected.at(row);
+        const bool same = rows.time(row) == std::get<0>(want) && rows.value(row) == std::get<1>(want)
+            && rows.unit(row) == std::get<2>(want) && rows.function(row) == std::get<3>(want)
+            && rows.range(row) == std::get<4>(want)
+            && (row >= 1000 || (copy.value(row) == rows.value(row) && copy.time(row) == rows.time(row)));
+        if (!same)
+            QFAIL(qPrintable(QStringLiteral("row %1: %2 %3").arg(row).arg(rows.time(row)).arg(rows.value(row))));
+    }
+}
+
+void TestRangeReader::copyLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("plain") << QByteArray("DCV\t1.234\tV\t2\t2024-05-01 10:00:00\n") << true
+                           << QStringList({"DCV", "1.234", "V", "2", "2024-05-01 10:00:00"});
+    QTest::newRow("no line feed, fraction") << QByteArray("DCV\t-0L\tV\t-1\t2024-05-01 10:00:00.75") << true
+                                            << QStringList({"DCV", "-0L", "V", "-1", "2024-05-01 10:00:00"});
+    QTest::newRow("escapes") << QByteArray("A\\tB\\\\\t\\101\\x41\\q\t\\N\t7\t2024-05-01 10:00:00\n") << true
+                             << QStringList({"A\tB\\", "AAq", "", "7", "2024-05-01 10:00:00"});
+    QTest::newRow("bad range and time") << QByteArray("DCV\t1\tV\t2x\tyesterday") << true
+                                        << QStringList({"DCV", "1", "V", "0", ""});
+    QTest::newRow("four fields") << QByteArray("DCV\t1\tV\t2\n") << false << QStringList();
+    QTest::newRow("six fields") << QByteArray("DCV\t1\tV\t2\t2024-05-01 10:00:00\tx\n") << false << QStringList();
+}
+
+void TestRangeReader::copyLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, read);
+    QFETCH(QStringList, texts);
+    StoredRows rows;
+    QCOMPARE(RangeReader::appendCopyLine(rows, line.constData(), line.size()), read);
+    QCOMPARE(rows.size(), read ? 1 : 0);
+    if (read)
+        QCOMPARE(QStringList({rows.function(0), rows.value(0), rows.unit(0), QString::number(rows.range(0)),
+                     StoredRows::timeText(rows.time(0))}),
+            texts);
 }
 
 void TestRangeReader::includesBothEndsAndKeepsTexts_data()
