@@ -12,7 +12,9 @@
 #include "store/Database.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
@@ -32,6 +34,8 @@ const int MeterBaudRate = 19230;
 const QString TimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 // Room for everything the windows draw from the style's cache, in KiB.
 const int PixmapCacheLimit = 512;
+// How long closing waits for readings the store has not yet written.
+const int CloseGraceMs = 1000;
 }
 
 MainWindow::MainWindow(QWidget *parent)
@@ -82,8 +86,8 @@ MainWindow::MainWindow(QWidget *parent)
     mineTime = new MineTime(this);
     historyData = new HistoryData(this);
 
-    // A store that cannot open leaves the display working; every use asks
-    // isOpen() first.
+    // A store that cannot reach its server keeps the readings and sends
+    // them once it can; the display works either way.
     database = std::make_unique<Database>();
     database->open();
     showStoreState();
@@ -196,8 +200,7 @@ void MainWindow::slot_stop()
 void MainWindow::slot_timerDateTime()
 {
     dateTimeLabel->setText(QDateTime::currentDateTime().toString(TimeFormat));
-    // Records held during an outage are written also while nothing is sampled.
-    database->catchUp();
+    // The store's state changes also while nothing is sampled.
     showStoreState();
 }
 
@@ -236,13 +239,14 @@ void MainWindow::slot_mineTime(int interval)
 
 void MainWindow::slot_dataQuerytime(QDateTime &startTime, QDateTime &stopTime)
 {
-    if (!database->isOpen()) {
+    const QString unreachable = database->connectFailure();
+    if (!database->isOpen() || !unreachable.isEmpty()) {
         QMessageBox::warning(this, tr("History record query"),
-            tr("The database cannot be reached, so no stored readings can be shown."), QMessageBox::Ok);
+            tr("The database cannot be reached, so no stored readings can be shown.") + QLatin1Char('\n')
+                + unreachable,
+            QMessageBox::Ok);
         return;
     }
-    // Records held during an outage first, so the range holds them too.
-    database->catchUp();
     // The window reads the range itself and shows itself when it has it.
     historyData->queryRange(database->settings(), startTime, stopTime);
 }
@@ -259,16 +263,39 @@ void MainWindow::storeReading()
         value.prepend(QLatin1Char('-'));
     const QStringList record{reading.functionText, value, reading.unitText,
                              QString::number(reading.range), reading.time.toString(TimeFormat)};
-    if (database->isOpen())
-        database->insert(record);
+    database->insert(record);
     showStoreState();
 }
 
 void MainWindow::showStoreState()
 {
-    const bool storing = database->isStoring();
-    storeLabel->setText(storing ? QString() : tr("Readings not stored: database unreachable"));
-    storeLabel->setVisible(!storing);
+    QStringList notices;
+    const QString failure = database->failure();
+    if (!failure.isEmpty())
+        notices << tr("Readings not stored: %1").arg(failure);
+    if (const int setAside = database->setAsideCount())
+        notices << tr("%1 readings refused by the database set aside in %2")
+                       .arg(setAside)
+                       .arg(QDir::toNativeSeparators(Database::spoolDirectory()));
+    const QString spoolFailure = database->spoolFailure();
+    if (!spoolFailure.isEmpty())
+        notices << tr("Readings cannot be kept on disk: %1").arg(spoolFailure);
+    if (const int lost = database->lostCount())
+        notices << tr("%1 readings lost").arg(lost);
+    storeLabel->setText(notices.join(QStringLiteral("; ")));
+    storeLabel->setVisible(!notices.isEmpty());
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    timerUpdate->stop();
+    // A moment for what the store has in hand.
+    database->waitStored(CloseGraceMs);
+    if (const int kept = database->pendingCount()) {
+        QMessageBox::information(this, tr("Quorvane"),
+            tr("%1 readings are kept and will be stored when the database is reachable").arg(kept));
+    }
+    QMainWindow::closeEvent(event);
 }
 
 QString MainWindow::stoppedText() const

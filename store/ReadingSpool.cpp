@@ -205,6 +205,8 @@ void ReadingSpool::append(const QStringList &values)
     const qint64 seq = ++lastSeq;
     // Behind readings held in memory, so the order stays as taken.
     if (unspooled.empty() && writeLine(readingLine(seq, values))) {
+        // The file takes readings again.
+        error.clear();
         readingsEnd = fileSize;
         ++pending;
     } else if (unspooled.size() < size_t(maxUnspooled)) {
@@ -341,7 +343,6 @@ bool ReadingSpool::writeLine(const QByteArray &line)
     }
     fileSize += line.size();
     dirty = true;
-    error.clear();
     return true;
 }
 

@@ -31,7 +31,7 @@ public:
     static const int statementTimeoutMs = 2000;
     static const int answerTimeoutMs = 3000;
     static const int firstPauseMs = 500;
-    static const int longestPauseMs = 8000;
+    static const int longestPauseMs = 5000;
     static const int batchSize = 500;
 
     // Connects as the named Qt connection does.
