@@ -76,7 +76,9 @@ MainWindow::MainWindow(QWidget *parent)
     connectLabel = new QLabel(tr("Disconnected"));
     statusBar->addWidget(connectLabel, 0);
     storeLabel = new QLabel;
-    statusBar->addWidget(storeLabel, 0);
+    // A long server message takes the room there is, never widens the window.
+    storeLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar->addWidget(storeLabel, 1);
 
     timerDateTime = new QTimer(this);
     timerUpdate = new QTimer(this);
@@ -283,6 +285,7 @@ void MainWindow::showStoreState()
     if (const int lost = database->lostCount())
         notices << tr("%1 readings lost").arg(lost);
     storeLabel->setText(notices.join(QStringLiteral("; ")));
+    storeLabel->setToolTip(storeLabel->text());
     storeLabel->setVisible(!notices.isEmpty());
 }
 

@@ -418,9 +418,24 @@ Do you want to replace it?</source>
         <translation>无法连接数据库，因此无法显示已存储的读数。</translation>
     </message>
     <message>
-        <location line="+29"/>
-        <source>Readings not stored: database unreachable</source>
-        <translation>读数未存储：无法连接数据库</translation>
+        <source>Readings not stored: %1</source>
+        <translation>读数未存储：%1</translation>
+    </message>
+    <message>
+        <source>%1 readings refused by the database set aside in %2</source>
+        <translation>%1 条被数据库拒绝的读数已另存于 %2</translation>
+    </message>
+    <message>
+        <source>Readings cannot be kept on disk: %1</source>
+        <translation>读数无法保存到磁盘：%1</translation>
+    </message>
+    <message>
+        <source>%1 readings lost</source>
+        <translation>%1 条读数已丢失</translation>
+    </message>
+    <message>
+        <source>%1 readings are kept and will be stored when the database is reachable</source>
+        <translation>%1 条读数已保留，将在数据库可连接时存储</translation>
     </message>
 </context>
 <context>
@@ -500,6 +515,21 @@ Do you want to replace it?</source>
         <location line="+6"/>
         <source>The range holds more than %1 rows; choose a shorter one.</source>
         <translation>该时间范围内的记录超过 %1 行，请选择较短的范围。</translation>
+    </message>
+</context>
+<context>
+    <name>StoreWriter</name>
+    <message>
+        <source>waiting for the server to finish an earlier transaction</source>
+        <translation>正在等待服务器完成之前的事务</translation>
+    </message>
+    <message>
+        <source>the database server did not answer in time</source>
+        <translation>数据库服务器未及时响应</translation>
+    </message>
+    <message>
+        <source>the program was closed</source>
+        <translation>程序已关闭</translation>
     </message>
 </context>
 <context>
