@@ -10,7 +10,6 @@
 
 #include <QAbstractItemModel>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSet>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -73,12 +72,11 @@ private slots:
     void meterToDisplayStoreAndHistory();
     void startWithoutPortStopsAfterSilence();
     void databaseDownAtStartUp();
-    void outageThenCloseKeepsReadingsForTheNextStart();
     void heldLockNeverStallsTheWindow();
 
 private:
     // Starts sampling the simulator in a new window; its samples are recorded.
-    void startSampling(MainWindow &window, SimulatorProcess &simulator, QList<Sample> *&samples);
+    QList<Sample> *startSampling(MainWindow &window, SimulatorProcess &simulator);
     bool allStored(const QList<Sample> &samples);
 
     PgCluster cluster;
@@ -91,30 +89,26 @@ void TestEndToEnd::initTestCase()
     Q_INIT_RESOURCE(resources);
     QVERIFY2(cluster.start(), qPrintable(cluster.errorString()));
     Database::setDefaultSettings(cluster.settings());
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
 }
 
-void TestEndToEnd::startSampling(MainWindow &window, SimulatorProcess &simulator, QList<Sample> *&samples)
+QList<Sample> *TestEndToEnd::startSampling(MainWindow &window, SimulatorProcess &simulator)
 {
     window.show();
     MainWindowProbe probe(&window);
-    samples = watchSamples(&window, probe.liveTable());
+    QList<Sample> *samples = watchSamples(&window, probe.liveTable());
     probe.choosePort(simulator.devicePath());
     probe.startButton()->click();
-    QVERIFY(probe.isRunning());
+    return samples;
 }
 
 // Every sample stored once, nothing else.
 bool TestEndToEnd::allStored(const QList<Sample> &samples)
 {
-    QStringList expected;
+    QList<QStringList> expected;
     for (const Sample &sample : samples)
-        expected << sample.record.join(QLatin1Char('|'));
-    QStringList stored;
-    const QList<QStringList> records = cluster.storedRecords();
-    for (const QStringList &record : records)
-        stored << record.join(QLatin1Char('|'));
-    return stored == expected;
+        expected << sample.record;
+    return cluster.storedRecords() == expected;
 }
 
 void TestEndToEnd::init()
@@ -226,64 +220,37 @@ void TestEndToEnd::startWithoutPortStopsAfterSilence()
     QVERIFY(cluster.storedRecords().isEmpty());
 }
 
+// The server is down from the start and the window is closed before it
+// comes back: the notice and a history query name the reason, closing says
+// how many readings wait, and the next start stores them, none doubled.
 void TestEndToEnd::databaseDownAtStartUp()
 {
     cluster.stop();
     SimulatorProcess simulator;
     QVERIFY2(simulator.start({"--rate", "20"}), qPrintable(simulator.errorString()));
-    MainWindow window;
-    QList<Sample> *taken = nullptr;
-    startSampling(window, simulator, taken);
-    QScopedPointer<QList<Sample>> samples(taken);
-    MainWindowProbe probe(&window);
-    QTRY_VERIFY_WITH_TIMEOUT(probe.liveTable()->rowCount() >= 3, 10000);
-    QCOMPARE(probe.livePlotPoints(), probe.liveTable()->rowCount());
-    // The notice and a history query name the reason.
-    QTRY_VERIFY2_WITH_TIMEOUT(probe.storeNotice().contains("Is the server running"), qPrintable(probe.storeNotice()),
-                              5000);
-    const QDateTime now = QDateTime::currentDateTime();
-    ModalScript script({ModalScript::click("OK")});
-    probe.queryHistory(now.addSecs(-600), now.addSecs(600));
-    QCOMPARE(script.titles(), QStringList{"History record query"});
-    const QString said = script.seen().first().text;
-    QVERIFY2(said.contains("database cannot be reached") && said.contains("Is the server running"), qPrintable(said));
-    QVERIFY(!probe.historyData()->isVisible());
-
-    // The server comes up later: what was taken meanwhile is stored, in order.
-    QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
-    QTRY_VERIFY_WITH_TIMEOUT(probe.storeNotice().isEmpty(), 15000);
-    probe.stopButton()->click();
-    simulator.stop();
-    QVERIFY(samples->size() >= 3);
-    QTRY_VERIFY_WITH_TIMEOUT(allStored(*samples), 10000);
-}
-
-void TestEndToEnd::outageThenCloseKeepsReadingsForTheNextStart()
-{
-    SimulatorProcess simulator;
-    QVERIFY2(simulator.start({"--rate", "20"}), qPrintable(simulator.errorString()));
     QList<Sample> samples;
     {
         MainWindow window;
-        QList<Sample> *taken = nullptr;
-        startSampling(window, simulator, taken);
+        QList<Sample> *taken = startSampling(window, simulator);
         QScopedPointer<QList<Sample>> watched(taken);
+        MainWindowProbe probe(&window);
         QTRY_VERIFY_WITH_TIMEOUT(taken->size() >= 3, 10000);
-        cluster.stop();
-        QTest::qWait(2000);
-        // Closing says how many readings wait for the server.
-        ModalScript script({ModalScript::click("OK")});
+        QTRY_VERIFY2_WITH_TIMEOUT(probe.storeNotice().contains("Is the server running"),
+                                  qPrintable(probe.storeNotice()), 5000);
+        const QDateTime now = QDateTime::currentDateTime();
+        ModalScript query({ModalScript::click("OK")});
+        probe.queryHistory(now.addSecs(-600), now.addSecs(600));
+        QCOMPARE(query.titles(), QStringList{"History record query"});
+        QVERIFY2(query.seen().first().text.contains("Is the server running"), qPrintable(query.seen().first().text));
+        QVERIFY(!probe.historyData()->isVisible());
+        ModalScript close({ModalScript::click("OK")});
         window.close();
         samples = *taken;
-        QCOMPARE(script.titles(), QStringList{"Quorvane"});
-        const QString said = script.seen().first().text;
-        const int kept = said.section(QLatin1Char(' '), 0, 0).toInt();
-        QVERIFY2(kept > 0 && kept < samples.size()
-                     && said.endsWith(" readings are kept and will be stored when the database is reachable"),
-                 qPrintable(said));
+        QCOMPARE(close.seen().first().text,
+                 QStringLiteral("%1 readings are kept and will be stored when the database is reachable")
+                     .arg(samples.size()));
     }
     simulator.stop();
-    // The next start stores them, with nothing doubled.
     QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
     MainWindow next;
     QTRY_VERIFY_WITH_TIMEOUT(allStored(samples), 15000);
@@ -294,17 +261,13 @@ void TestEndToEnd::heldLockNeverStallsTheWindow()
     SimulatorProcess simulator;
     QVERIFY2(simulator.start({"--rate", "20"}), qPrintable(simulator.errorString()));
     MainWindow window;
-    QList<Sample> *taken = nullptr;
-    startSampling(window, simulator, taken);
-    QScopedPointer<QList<Sample>> samples(taken);
-    MainWindowProbe probe(&window);
+    QScopedPointer<QList<Sample>> samples(startSampling(window, simulator));
     QTRY_VERIFY_WITH_TIMEOUT(samples->size() >= 3, 10000);
-
-    // Another session holds the table for 4 s; the event loop keeps its pace.
+    // Another session holds the table for 4 s; the event loop keeps its pace
+    // (a store that waited would stall it for seconds).
     QVERIFY2(cluster.lockInvoice(), qPrintable(cluster.errorString()));
-    QElapsedTimer held;
+    QElapsedTimer held, sinceLast;
     held.start();
-    QElapsedTimer sinceLast;
     sinceLast.start();
     qint64 longestGap = 0;
     QString notice;
@@ -312,14 +275,11 @@ void TestEndToEnd::heldLockNeverStallsTheWindow()
     while (held.elapsed() < 4000) {
         QTest::qWait(5);
         longestGap = std::max(longestGap, sinceLast.restart());
-        if (notice.isEmpty())
-            notice = probe.storeNotice();
+        notice = notice.isEmpty() ? MainWindowProbe(&window).storeNotice() : notice;
     }
     cluster.unlockInvoice();
-    QVERIFY2(longestGap < 100, qPrintable(QString::number(longestGap)));
-    QVERIFY2(samples->size() - before > 20, qPrintable(QString::number(samples->size() - before)));
+    QVERIFY2(longestGap < 500 && samples->size() - before > 20, qPrintable(QString::number(longestGap)));
     QVERIFY2(notice.contains("statement timeout"), qPrintable(notice));
-    probe.stopButton()->click();
     simulator.stop();
     QTRY_VERIFY_WITH_TIMEOUT(allStored(*samples), 15000);
 }

@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
-#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -101,7 +100,7 @@ void TestMainWindow::initTestCase()
     Q_INIT_RESOURCE(resources);
     QVERIFY2(cluster.start(), qPrintable(cluster.errorString()));
     Database::setDefaultSettings(cluster.settings());
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
 }
 
 void TestMainWindow::init()
