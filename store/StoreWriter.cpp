@@ -153,14 +153,14 @@ void StoreWriter::work(QSqlDatabase &connection)
             continue;
         }
         if (uncertain) {
-            const int answer = askCommitted(pg, uncertain);
-            if (answer == int(Outcome::Lost))
+            const Answer answer = askCommitted(pg, uncertain);
+            if (answer == Answer::NoAnswer)
                 drop();
-            if (answer != int(Outcome::Stored) && answer != int(Outcome::Refused)) {
+            if (answer == Answer::NoAnswer || answer == Answer::Running) {
                 failed();
                 continue;
             }
-            if (answer == int(Outcome::Stored)) {
+            if (answer == Answer::Committed) {
                 spool.acknowledge(held);
                 held.clear();
                 singles = 0;
@@ -250,37 +250,35 @@ bool StoreWriter::settleEarlier(PGconn *pg)
 {
     const QVector<ReadingSpool::Batch> batches = spool.openBatches();
     for (const ReadingSpool::Batch &batch : batches) {
-        const int answer = askCommitted(pg, batch.xid);
-        if (answer != int(Outcome::Stored) && answer != int(Outcome::Refused))
+        const Answer answer = askCommitted(pg, batch.xid);
+        if (answer == Answer::NoAnswer || answer == Answer::Running)
             return false;
-        spool.settle(batch, answer == int(Outcome::Stored));
+        spool.settle(batch, answer == Answer::Committed);
     }
     return true;
 }
 
-// Stored: the transaction committed; Refused: it did not and never will;
-// Unknown: it is still running; Lost: no answer.
-int StoreWriter::askCommitted(PGconn *pg, qint64 xid)
+StoreWriter::Answer StoreWriter::askCommitted(PGconn *pg, qint64 xid)
 {
     const QByteArray text = QByteArray::number(xid);
     const char *values[] = {text.constData()};
     const Result result = wrap(call(pg, "SELECT txid_status($1)", 1, values));
     if (!result || PQstatus(pg) != CONNECTION_OK)
-        return int(Outcome::Lost);
+        return Answer::NoAnswer;
     if (!succeeded(result)) {
         // An id from the future: a server other than the one that took it.
         lastError = oneLine(QString::fromUtf8(PQresultErrorMessage(result.get())));
-        return QByteArray(PQresultErrorField(result.get(), PG_DIAG_SQLSTATE)) == "22023" ? int(Outcome::Refused)
-                                                                                        : int(Outcome::Lost);
+        return QByteArray(PQresultErrorField(result.get(), PG_DIAG_SQLSTATE)) == "22023" ? Answer::NeverCommitted
+                                                                                        : Answer::NoAnswer;
     }
     const QByteArray status = PQgetvalue(result.get(), 0, 0);
     if (status == "in progress") {
         lastError = translated("waiting for the server to finish an earlier transaction");
-        return int(Outcome::Unknown);
+        return Answer::Running;
     }
-    // Null: too old for the server to remember. It was never answered for
-    // that long only if it never committed.
-    return status == "committed" ? int(Outcome::Stored) : int(Outcome::Refused);
+    // Null: older than what the server remembers; left that long, it is
+    // taken as never committed.
+    return status == "committed" ? Answer::Committed : Answer::NeverCommitted;
 }
 
 StoreWriter::Outcome StoreWriter::send(PGconn *pg, const QList<ReadingSpool::Entry> &entries)

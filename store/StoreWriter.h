@@ -60,12 +60,14 @@ public:
 
 private:
     enum class Outcome { Stored, Refused, Rejected, Lost, Unknown };
+    // What the server says about an earlier transaction.
+    enum class Answer { Committed, NeverCommitted, Running, NoAnswer };
 
     void run();
     void work(QSqlDatabase &connection);
     pg_conn *connectTo(QSqlDatabase &connection);
     bool settleEarlier(pg_conn *pg);
-    int askCommitted(pg_conn *pg, qint64 xid);
+    Answer askCommitted(pg_conn *pg, qint64 xid);
     Outcome send(pg_conn *pg, const QList<ReadingSpool::Entry> &entries);
     Outcome refusal(pg_conn *pg, pg_result *result);
     pg_result *call(pg_conn *pg, const char *statement, int count = 0, const char *const *values = nullptr);
