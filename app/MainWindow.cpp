@@ -13,7 +13,9 @@
 #include "store/Database.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
@@ -31,11 +33,12 @@ namespace {
 const int ClockInterval = 1000;
 // The meter's line runs at 19230 baud, not the standard 19200.
 const int MeterBaudRate = 19230;
-const QString TimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 // Room for everything the windows draw from the style's cache, in KiB.
 const int PixmapCacheLimit = 512;
 // How often a pulled meter's path is tried again.
 const int ReopenInterval = 1000;
+// How long closing waits for readings the store has not yet written.
+const int CloseGraceMs = 1000;
 }
 
 MainWindow::MainWindow(QWidget *parent)
@@ -85,7 +88,9 @@ MainWindow::MainWindow(QWidget *parent)
     linkLabel = new QLabel;
     statusBar->addWidget(linkLabel, 0);
     storeLabel = new QLabel;
-    statusBar->addWidget(storeLabel, 0);
+    // A long server message takes the room there is, never widens the window.
+    storeLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar->addWidget(storeLabel, 1);
 
     timerDateTime = new QTimer(this);
     timerUpdate = new QTimer(this);
@@ -97,8 +102,8 @@ MainWindow::MainWindow(QWidget *parent)
     mineTime = new MineTime(this);
     historyData = new HistoryData(this);
 
-    // A store that cannot open leaves the display working; every use asks
-    // isOpen() first.
+    // A store that cannot reach its server keeps the readings and sends
+    // them once it can; the display works either way.
     database = std::make_unique<Database>();
     database->open();
     showStoreState();
@@ -246,9 +251,8 @@ void MainWindow::slot_stop()
 
 void MainWindow::slot_timerDateTime()
 {
-    dateTimeLabel->setText(QDateTime::currentDateTime().toString(TimeFormat));
-    // Records held during an outage are written also while nothing is sampled.
-    database->catchUp();
+    dateTimeLabel->setText(QDateTime::currentDateTime().toString(QLatin1String(StoredReading::timeFormat)));
+    // The store's state changes also while nothing is sampled.
     showStoreState();
 }
 
@@ -331,13 +335,14 @@ void MainWindow::slot_mineTime(int interval)
 
 void MainWindow::slot_dataQuerytime(QDateTime &startTime, QDateTime &stopTime)
 {
-    if (!database->isOpen()) {
+    const QString unreachable = database->connectFailure();
+    if (!database->isOpen() || !unreachable.isEmpty()) {
         QMessageBox::warning(this, tr("History record query"),
-            tr("The database cannot be reached, so no stored readings can be shown."), QMessageBox::Ok);
+            tr("The database cannot be reached, so no stored readings can be shown.") + QLatin1Char('\n')
+                + unreachable,
+            QMessageBox::Ok);
         return;
     }
-    // Records held during an outage first, so the range holds them too.
-    database->catchUp();
     // The window reads the range itself and shows itself when it has it.
     historyData->queryRange(database->settings(), startTime, stopTime);
 }
@@ -348,17 +353,40 @@ void MainWindow::storeReading()
     // record carries, so it comes first.
     widget->addSample();
 
-    const QStringList record = StoredReading::record(Reading::current());
-    if (database->isOpen())
-        database->insert(record);
+    database->insert(StoredReading::record(Reading::current()));
     showStoreState();
 }
 
 void MainWindow::showStoreState()
 {
-    const bool storing = database->isStoring();
-    storeLabel->setText(storing ? QString() : tr("Readings not stored: database unreachable"));
-    storeLabel->setVisible(!storing);
+    QStringList notices;
+    const QString failure = database->failure();
+    if (!failure.isEmpty())
+        notices << tr("Readings not stored: %1").arg(failure);
+    if (const int setAside = database->setAsideCount())
+        notices << tr("%1 readings refused by the database set aside in %2")
+                       .arg(setAside)
+                       .arg(QDir::toNativeSeparators(Database::spoolDirectory()));
+    const QString spoolFailure = database->spoolFailure();
+    if (!spoolFailure.isEmpty())
+        notices << tr("Readings cannot be kept on disk: %1").arg(spoolFailure);
+    if (const int lost = database->lostCount())
+        notices << tr("%1 readings lost").arg(lost);
+    storeLabel->setText(notices.join(QStringLiteral("; ")));
+    storeLabel->setToolTip(storeLabel->text());
+    storeLabel->setVisible(!notices.isEmpty());
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    timerUpdate->stop();
+    // A moment for what the store has in hand.
+    database->waitStored(CloseGraceMs);
+    if (const int kept = database->pendingCount()) {
+        QMessageBox::information(this, tr("Quorvane"),
+            tr("%1 readings are kept and will be stored when the database is reachable").arg(kept));
+    }
+    QMainWindow::closeEvent(event);
 }
 
 QString MainWindow::stoppedText() const

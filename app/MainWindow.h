@@ -6,6 +6,7 @@
 #include <memory>
 
 class QAction;
+class QCloseEvent;
 class QDateTime;
 class QLabel;
 class QMenu;
@@ -32,6 +33,10 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+protected:
+    // Readings the store could not write yet stay kept; closing says so.
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void slot_serial();

@@ -438,17 +438,18 @@ Do you want to replace it?</source>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+44"/>
+        <location filename="../app/MainWindow.cpp" line="+47"/>
+        <location line="+339"/>
         <source>Quorvane</source>
         <translation>Quorvane 万用表上位机</translation>
     </message>
     <message>
-        <location line="+291"/>
+        <location line="-46"/>
         <source>History record query</source>
         <translation>历史记录查询</translation>
     </message>
     <message>
-        <location line="-276"/>
+        <location line="-278"/>
         <source>&amp;File</source>
         <translation>文件(&amp;F)</translation>
     </message>
@@ -499,13 +500,13 @@ Do you want to replace it?</source>
     </message>
     <message>
         <location line="+15"/>
-        <location line="+204"/>
-        <location line="+79"/>
+        <location line="+205"/>
+        <location line="+103"/>
         <source>Disconnected</source>
         <translation>未连接</translation>
     </message>
     <message>
-        <location line="-254"/>
+        <location line="-277"/>
         <source>Start</source>
         <translation>开始</translation>
     </message>
@@ -516,23 +517,43 @@ Do you want to replace it?</source>
     </message>
     <message>
         <location line="+107"/>
-        <location line="+79"/>
+        <location line="+78"/>
         <location line="+20"/>
         <source>Connected</source>
         <translation>已连接</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+14"/>
         <source>The database cannot be reached, so no stored readings can be shown.</source>
         <translation>无法连接数据库，因此无法显示已存储的读数。</translation>
     </message>
     <message>
         <location line="+24"/>
-        <source>Readings not stored: database unreachable</source>
-        <translation>读数未存储：无法连接数据库</translation>
+        <source>Readings not stored: %1</source>
+        <translation>读数未存储：%1</translation>
     </message>
     <message>
-        <location line="-85"/>
+        <location line="+2"/>
+        <source>%1 readings refused by the database set aside in %2</source>
+        <translation>%1 条被数据库拒绝的读数已另存于 %2</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Readings cannot be kept on disk: %1</source>
+        <translation>读数无法保存到磁盘：%1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 readings lost</source>
+        <translation>%1 条读数已丢失</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>%1 readings are kept and will be stored when the database is reachable</source>
+        <translation>%1 条读数已保留，将在数据库可连接时存储</translation>
+    </message>
+    <message>
+        <location line="-108"/>
         <source>No data from the meter for 5 s</source>
         <translation>仪表 5 秒无数据</translation>
     </message>

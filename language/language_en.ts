@@ -438,17 +438,18 @@ Do you want to replace it?</translation>
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../app/MainWindow.cpp" line="+44"/>
+        <location filename="../app/MainWindow.cpp" line="+47"/>
+        <location line="+339"/>
         <source>Quorvane</source>
         <translation>Quorvane</translation>
     </message>
     <message>
-        <location line="+291"/>
+        <location line="-46"/>
         <source>History record query</source>
         <translation>History record query</translation>
     </message>
     <message>
-        <location line="-276"/>
+        <location line="-278"/>
         <source>&amp;File</source>
         <translation>&amp;File</translation>
     </message>
@@ -499,13 +500,13 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <location line="+15"/>
-        <location line="+204"/>
-        <location line="+79"/>
+        <location line="+205"/>
+        <location line="+103"/>
         <source>Disconnected</source>
         <translation>Disconnected</translation>
     </message>
     <message>
-        <location line="-254"/>
+        <location line="-277"/>
         <source>Start</source>
         <translation>Start</translation>
     </message>
@@ -516,23 +517,43 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <location line="+107"/>
-        <location line="+79"/>
+        <location line="+78"/>
         <location line="+20"/>
         <source>Connected</source>
         <translation>Connected</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+14"/>
         <source>The database cannot be reached, so no stored readings can be shown.</source>
         <translation>The database cannot be reached, so no stored readings can be shown.</translation>
     </message>
     <message>
         <location line="+24"/>
-        <source>Readings not stored: database unreachable</source>
-        <translation>Readings not stored: database unreachable</translation>
+        <source>Readings not stored: %1</source>
+        <translation>Readings not stored: %1</translation>
     </message>
     <message>
-        <location line="-85"/>
+        <location line="+2"/>
+        <source>%1 readings refused by the database set aside in %2</source>
+        <translation>%1 readings refused by the database set aside in %2</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Readings cannot be kept on disk: %1</source>
+        <translation>Readings cannot be kept on disk: %1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 readings lost</source>
+        <translation>%1 readings lost</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>%1 readings are kept and will be stored when the database is reachable</source>
+        <translation>%1 readings are kept and will be stored when the database is reachable</translation>
+    </message>
+    <message>
+        <location line="-108"/>
         <source>No data from the meter for 5 s</source>
         <translation>No data from the meter for 5 s</translation>
     </message>

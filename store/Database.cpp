@@ -1,8 +1,11 @@
 #include "store/Database.h"
 
 #include "meter/StoredReading.h"
+#include "store/ReadingSpool.h"
+#include "store/StoreWriter.h"
 
 #include <QDateTime>
+#include <QStandardPaths>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQueryModel>
@@ -19,40 +22,7 @@ Database::Settings &storedDefaults()
 
 const int columnCount = 5;
 
-// Longest one insert() spends catching up on held records, so writing a long
-// backlog after an outage never freezes the window.
-const qint64 flushBudgetMs = 20;
-
 const char timeFormat[] = "yyyy-MM-dd hh:mm:ss";
-
-// The insert is prepared once per session with libpq itself and the five
-// texts travel as parameters, apart from the statement. Qt's own prepared
-// queries cannot be dropped after the session they belong to has died
-// without complaining on the console, and the store stays silent.
-const char insertName[] = "quorvane_insert";
-const char insertStatement[] =
-    "INSERT INTO invoice (funcstr, datavaluestr, unitstr, frastr, create_time) VALUES ($1, $2, $3, $4, $5)";
-
-PGconn *handleOf(const QSqlDatabase &connection)
-{
-    const QVariant handle = connection.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
-        return nullptr;
-    return *static_cast<PGconn *const *>(handle.constData());
-}
-
-// The server's notices (a "terminating connection" on shutdown among them)
-// would otherwise go to stderr; an outage shows in the window instead.
-void ignoreNotice(void *, const char *)
-{
-}
-
-bool commandSucceeded(PGresult *result)
-{
-    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-    PQclear(result);
-    return ok;
-}
 }
 
 const char Database::undefinedColumn[] = "42703";
@@ -82,6 +52,8 @@ Database::Database(const Settings &settings)
 
 Database::~Database()
 {
+    writer.reset();
+    spool.reset();
     model.reset();
     connection.close();
     connection = QSqlDatabase();
@@ -109,20 +81,37 @@ Database::Settings Database::settings() const
     return settings;
 }
 
+QString Database::spoolDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+PGconn *Database::handleOf(const QSqlDatabase &connection)
+{
+    const QVariant handle = connection.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn *const *>(handle.constData());
+}
+
 bool Database::open()
 {
+    if (!spool) {
+        spool = std::make_unique<ReadingSpool>(spoolDirectory());
+        spool->open();
+        // A connection of its own, made from this one's settings.
+        writer = std::make_unique<StoreWriter>(*spool, connection.connectionName());
+        writer->start();
+    }
     opened = connection.open();
-    if (!opened)
-        return false;
-    prepareSession();
-    if (!model)
+    if (opened)
         model = std::make_unique<QSqlQueryModel>();
-    return true;
+    return opened;
 }
 
 bool Database::isOpen() const
 {
-    return opened;
+    return opened || (writer && writer->hasConnected());
 }
 
 QString Database::rangeSelect(const QDateTime &start, const QDateTime &stop, bool orderByKey)
@@ -135,30 +124,27 @@ QString Database::rangeSelect(const QDateTime &start, const QDateTime &stop, boo
 
 QSqlQueryModel *Database::query(const QDateTime &start, const QDateTime &stop)
 {
-    if (!model)
+    if (!isOpen())
         return nullptr;
-    // The user asked: try the server now rather than when due.
-    if (broken) {
-        sinceReconnectAttempt.start();
-        reconnect();
+    // The user asked: try the server now if the last query lost it.
+    if (!connection.isOpen() || connectionBroken()) {
+        connection.close();
+        if (!connection.open())
+            return nullptr;
     }
-    if (!broken && !pending.empty())
-        flushPending();
+    if (!model)
+        model = std::make_unique<QSqlQueryModel>();
     // Recorded order (see rangeSelect()).
     // A table made without our key column still answers, in time order.
     const auto statement = [&] { return rangeSelect(start, stop, orderByKey); };
-    // A query on a closed connection would complain on the console.
-    if (broken)
-        return nullptr;
     model->setQuery(statement(), connection);
     if (orderByKey && model->lastError().nativeErrorCode() == QLatin1String(undefinedColumn)) {
         orderByKey = false;
         model->setQuery(statement(), connection);
     }
     if (model->lastError().isValid() && connectionBroken()) {
-        broken = true;
-        sinceReconnectAttempt.start();
-        if (!reconnect())
+        connection.close();
+        if (!connection.open())
             return nullptr;
         model->setQuery(statement(), connection);
     }
@@ -170,145 +156,50 @@ QSqlQueryModel *Database::query(const QDateTime &start, const QDateTime &stop)
 
 bool Database::insert(const QStringList &values)
 {
-    if (values.size() != columnCount || !opened)
+    if (values.size() != columnCount || !spool)
         return false;
-    if (!broken && pending.empty()) {
-        if (execInsert(values))
-            return true;
-        if (!connectionBroken())
-            return false; // the server refused this record itself
-        broken = true;
-        // The server may just have restarted: try again at once.
-        sinceReconnectAttempt.invalidate();
-    }
-    // A full queue first makes room if the server answers again.
-    if (pending.size() >= size_t(maxPending) && !(broken && !reconnectIfDue()))
-        flushPending();
-    // Behind every record still held, so the rows keep their order.
-    const bool held = pending.size() < size_t(maxPending);
-    if (held)
-        pending.push_back(values);
-    if (broken && !reconnectIfDue())
-        return false;
-    return flushPending() && held;
+    spool->append(values);
+    writer->wake();
+    return true;
 }
 
 int Database::pendingCount() const
 {
-    return int(pending.size());
+    return spool ? spool->count() : 0;
 }
 
-bool Database::isStoring() const
+bool Database::waitStored(int timeoutMs)
 {
-    return opened && !broken && pending.empty();
+    return !writer || writer->waitStored(timeoutMs);
 }
 
-bool Database::catchUp()
+QString Database::failure() const
 {
-    if (opened && broken)
-        reconnectIfDue();
-    if (opened && !broken && !pending.empty())
-        flushPending();
-    return isStoring();
+    return writer ? writer->failure() : QString();
 }
 
-bool Database::connectionBroken()
+QString Database::connectFailure() const
+{
+    return writer ? writer->connectFailure() : QString();
+}
+
+QString Database::spoolFailure() const
+{
+    return spool ? spool->errorString() : QString();
+}
+
+int Database::setAsideCount() const
+{
+    return spool ? spool->setAsideCount() : 0;
+}
+
+int Database::lostCount() const
+{
+    return spool ? spool->lostCount() : 0;
+}
+
+bool Database::connectionBroken() const
 {
     PGconn *pg = handleOf(connection);
     return !pg || PQstatus(pg) != CONNECTION_OK;
-}
-
-bool Database::reconnect()
-{
-    insertPrepared = false;
-    connection.close();
-    if (!connection.open())
-        return false;
-    broken = false;
-    prepareSession();
-    return true;
-}
-
-bool Database::reconnectIfDue()
-{
-    if (sinceReconnectAttempt.isValid() && sinceReconnectAttempt.elapsed() < reconnectIntervalMs)
-        return false;
-    sinceReconnectAttempt.start();
-    return reconnect();
-}
-
-bool Database::prepareSession()
-{
-    PGconn *pg = handleOf(connection);
-    if (!pg)
-        return insertPrepared = false;
-    PQsetNoticeProcessor(pg, ignoreNotice, nullptr);
-    insertPrepared = commandSucceeded(PQprepare(pg, insertName, insertStatement, columnCount, nullptr));
-    return insertPrepared;
-}
-
-bool Database::execInsert(const QStringList &values)
-{
-    if (!insertPrepared && !prepareSession())
-        return false;
-    QByteArray texts[columnCount];
-    const char *parameters[columnCount];
-    for (int i = 0; i < columnCount; ++i) {
-        texts[i] = values.at(i).toUtf8();
-        // A null pointer would be SQL NULL; the record means an empty text.
-        parameters[i] = texts[i].constData();
-    }
-    return commandSucceeded(
-        PQexecPrepared(handleOf(connection), insertName, columnCount, parameters, nullptr, nullptr, 0));
-}
-
-// Writes held records in order, each batch in one transaction, until the
-// queue is empty or the time budget is spent. A record leaves the queue only
-// once its batch is committed, so a connection lost mid-batch costs nothing
-// and duplicates nothing. Returns true when the queue is empty and its last
-// record was written.
-bool Database::flushPending()
-{
-    QElapsedTimer budget;
-    budget.start();
-    bool lastWritten = false;
-    bool lastRefused = false;
-    while (!pending.empty() && budget.elapsed() < flushBudgetMs) {
-        if (!connection.transaction()) {
-            broken = connectionBroken();
-            return false;
-        }
-        size_t written = 0;
-        bool refused = false;
-        while (written < pending.size() && budget.elapsed() < flushBudgetMs) {
-            if (!execInsert(pending[written])) {
-                refused = true;
-                break;
-            }
-            ++written;
-        }
-        if (refused) {
-            connection.rollback();
-            if (connectionBroken()) {
-                broken = true;
-                sinceReconnectAttempt.start();
-                return false;
-            }
-            // The server rejects this record itself; holding it would block
-            // every later one for good.
-            lastRefused = written + 1 == pending.size();
-            pending.erase(pending.begin() + written);
-            continue;
-        }
-        if (!connection.commit()) {
-            connection.rollback();
-            broken = connectionBroken();
-            if (broken)
-                sinceReconnectAttempt.start();
-            return false;
-        }
-        pending.erase(pending.begin(), pending.begin() + written);
-        lastWritten = true;
-    }
-    return pending.empty() && lastWritten && !lastRefused;
 }

@@ -1,19 +1,23 @@
 #ifndef DATABASE_H
 #define DATABASE_H
 
-#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
-#include <deque>
 #include <memory>
 
 class QDateTime;
 class QSqlQueryModel;
+class ReadingSpool;
+class StoreWriter;
+struct pg_conn;
 
 // The reading store: one row of table "invoice" per sampled reading, and the
-// rows of a time range as a query model. Used from the GUI thread only.
+// rows of a time range as a query model. A reading handed to insert() is
+// kept in a spool file until the server has it; a writer of its own moves
+// it there, so the caller never waits on the server. Used from the GUI
+// thread.
 class Database
 {
 public:
@@ -25,12 +29,6 @@ public:
         QString userName = "postgres";
         QString password = "r735519";
     };
-
-    // Records held while the server is unreachable; more are refused.
-    static const int maxPending = 100000;
-    // While the server is away it is asked again at most this often, so a
-    // sample then costs the window next to nothing.
-    static const int reconnectIntervalMs = 1000;
 
     Database();
     explicit Database(const Settings &settings);
@@ -51,36 +49,48 @@ public:
     // PostgreSQL's error code for a column the table does not have.
     static const char undefinedColumn[];
 
+    // Where the readings not yet stored are kept.
+    static QString spoolDirectory();
+    // The libpq connection under a Qt one; null when it is not open.
+    static pg_conn *handleOf(const QSqlDatabase &connection);
+
+    // Opens the spool, sends what an earlier run left there, and opens the
+    // connection for query(). True when the server answered.
     bool open();
+    // True once the server has answered, at open() or any time later.
     bool isOpen() const;
     // Null when the server cannot be reached.
     QSqlQueryModel *query(const QDateTime &start, const QDateTime &stop);
+    // Keeps the reading for the table; false only for a record that is not
+    // the five texts. Never waits on the server.
     bool insert(const QStringList &values);
 
-    // Records accepted while the connection was broken and not yet written.
+    // Readings kept and not yet stored.
     int pendingCount() const;
-    // True while readings reach the table: open, connected, nothing held.
-    bool isStoring() const;
-    // Reconnects when due and writes held records; returns isStoring().
-    bool catchUp();
+    // Waits at most this long for the kept readings to be stored; true when
+    // none is left.
+    bool waitStored(int timeoutMs);
+    // Why readings are not stored now, in one line; empty while they are.
+    QString failure() const;
+    // Why the server cannot be reached; empty when it can.
+    QString connectFailure() const;
+    // Why the spool cannot be written; empty while it can.
+    QString spoolFailure() const;
+    // Readings the server refused for their content in this run, kept in
+    // the set-aside file beside the spool; readings that could be kept
+    // nowhere.
+    int setAsideCount() const;
+    int lostCount() const;
 
 private:
-    bool connectionBroken();
-    bool reconnect();
-    bool reconnectIfDue();
-    bool prepareSession();
-    bool execInsert(const QStringList &values);
-    bool flushPending();
+    bool connectionBroken() const;
 
     QSqlDatabase connection;
     std::unique_ptr<QSqlQueryModel> model;
     bool opened = false;
-
-    bool insertPrepared = false;
-    std::deque<QStringList> pending;
-    bool broken = false;
     bool orderByKey = true;
-    QElapsedTimer sinceReconnectAttempt;
+    std::unique_ptr<ReadingSpool> spool;
+    std::unique_ptr<StoreWriter> writer;
 };
 
 #endif

@@ -1,16 +1,25 @@
 #include "store/Database.h"
+#include "store/ReadingSpool.h"
 #include "tests/common/ConsoleCapture.h"
+#include "tests/common/FileSizeLimit.h"
 #include "tests/common/PgCluster.h"
 #include "tests/common/TestRegistry.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class TestDatabase : public QObject
 {
@@ -32,17 +41,25 @@ private slots:
     void tableWithoutKeyStillAnswersInTimeOrder();
     void reusesOneModelForEveryQuery();
     void returnsEveryRowOfALargeRange();
-    void serverDownAtOpenLeavesStoreUnused();
+    void serverDownAtOpenStoresOnceItIsUp_data();
+    void serverDownAtOpenStoresOnceItIsUp();
     void killedConnectionIsReopenedAtOnce();
     void serverRestartMidStreamLosesAndDuplicatesNothing();
-    void heldRecordsAreBounded();
-    void refusedHeldRecordIsDroppedAlone();
+    void spoolThatCannotBeWrittenIsNamed();
+    void refusedInsertKeepsReadingsQueued_data();
+    void refusedInsertKeepsReadingsQueued();
+    void killAtAnyMomentLosesAndDuplicatesNothing_data();
+    void killAtAnyMomentLosesAndDuplicatesNothing();
 
 private:
     QString sql(const QString &statement);
     QStringList record(int n, const QDateTime &time) const;
+    bool put(const QStringList &values);
+    // Every value stored, in insertion order, comma-separated.
+    QString storedValues();
 
     PgCluster cluster;
+    QTemporaryDir dataHome;
     std::unique_ptr<Database> db;
 };
 
@@ -59,6 +76,8 @@ void TestDatabase::initTestCase()
 {
     QVERIFY2(cluster.start(), qPrintable(cluster.errorString()));
     Database::setDefaultSettings(cluster.settings());
+    // The spool goes where the user's data goes.
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
 }
 
 void TestDatabase::init()
@@ -67,6 +86,7 @@ void TestDatabase::init()
         QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
     QVERIFY2(cluster.execSql(QStringLiteral("truncate invoice restart identity")),
              qPrintable(cluster.errorString()));
+    QVERIFY(QDir(Database::spoolDirectory()).removeRecursively());
     db.reset(new Database);
     QVERIFY(db->open());
     QVERIFY(db->isOpen());
@@ -90,9 +110,19 @@ QStringList TestDatabase::record(int n, const QDateTime &time) const
     return {QStringLiteral("DCV"), QString::number(n), QStringLiteral("V"), QStringLiteral("1"), stamp(time)};
 }
 
+bool TestDatabase::put(const QStringList &values)
+{
+    return db->insert(values) && db->waitStored(10000);
+}
+
+QString TestDatabase::storedValues()
+{
+    return sql("select string_agg(datavaluestr, ',' order by id) from invoice");
+}
+
 void TestDatabase::storesTheExactTexts()
 {
-    QVERIFY(db->insert({"DCV", "-1.234", "mV", "3", "2024-05-01 10:00:00"}));
+    QVERIFY(put({"DCV", "-1.234", "mV", "3", "2024-05-01 10:00:00"}));
     QCOMPARE(sql("select funcstr, datavaluestr, unitstr, frastr, create_time from invoice"),
              QStringLiteral("DCV|-1.234|mV|3|2024-05-01 10:00:00"));
 
@@ -122,8 +152,8 @@ void TestDatabase::storesTextsVerbatim_data()
 void TestDatabase::storesTextsVerbatim()
 {
     QFETCH(QString, text);
-    QVERIFY(db->insert(record(0, base)));
-    QVERIFY(db->insert({text, text, text, "2", stamp(base)}));
+    QVERIFY(put(record(0, base)));
+    QVERIFY(put({text, text, text, "2", stamp(base)}));
     QSqlQueryModel *model = db->query(base, base);
     QCOMPARE(model->rowCount(), 2);
     for (const char *column : {"funcstr", "datavaluestr", "unitstr"})
@@ -144,18 +174,29 @@ void TestDatabase::refusesWrongRecordSizesWithoutWriting()
     QFETCH(QStringList, values);
     QVERIFY(!db->insert(values));
     QCOMPARE(db->pendingCount(), 0);
-    QCOMPARE(sql("select count(*) from invoice"), QStringLiteral("0"));
-    QVERIFY(db->insert(record(1, base)));
+    QVERIFY(put(record(1, base)));
     QCOMPARE(sql("select count(*) from invoice"), QStringLiteral("1"));
 }
 
 void TestDatabase::refusedRecordDoesNotBlockLaterOnes()
 {
-    QVERIFY(!db->insert({"DCV", "1", "V", "not a number", stamp(base)}));
-    QVERIFY(!db->insert({"DCV", "1", "V", "1", "yesterday-ish"}));
-    QCOMPARE(db->pendingCount(), 0);
-    QVERIFY(db->insert(record(7, base)));
-    QCOMPARE(sql("select datavaluestr from invoice"), QStringLiteral("7"));
+    // Held through an outage, then set aside with the server's reason, never
+    // dropped, while the others are stored.
+    cluster.stop();
+    QVERIFY(db->insert(record(1, base)));
+    QVERIFY(db->insert({"DCV", "2", "V", "not a number", stamp(base)}));
+    QVERIFY(db->insert({"DCV", "3", "V", "1", "yesterday-ish"}));
+    QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
+    QVERIFY(put(record(4, base)));
+    QCOMPARE(storedValues(), QStringLiteral("1,4"));
+    QCOMPARE(db->setAsideCount(), 2);
+    QCOMPARE(db->failure(), QString());
+    QFile setAside(Database::spoolDirectory() + "/" + ReadingSpool::setAsideFileName);
+    QVERIFY(setAside.open(QIODevice::ReadOnly));
+    const QByteArray lines = setAside.readAll();
+    QVERIFY2(lines.count('\n') == 2
+                 && lines.contains("DCV\t2\tV\tnot a number\t2024-05-01 10:00:00\tinvalid input syntax for type integer")
+                 && lines.contains("yesterday-ish\tinvalid input syntax for type timestamp"), lines.constData());
 }
 
 void TestDatabase::rangeIncludesBothEndsToTheSecond_data()
@@ -177,7 +218,7 @@ void TestDatabase::rangeIncludesBothEndsToTheSecond()
     QFETCH(int, stopOffset);
     QFETCH(QString, expected);
     for (int offset : {-1, 0, 10, 11})
-        QVERIFY(db->insert(record(offset, base.addSecs(offset))));
+        QVERIFY(put(record(offset, base.addSecs(offset))));
     // Fractions of a second in the arguments are cut off, as in the stored times.
     QSqlQueryModel *model =
         db->query(base.addSecs(startOffset).addMSecs(999), base.addSecs(stopOffset).addMSecs(999));
@@ -193,7 +234,7 @@ void TestDatabase::returnsRowsInRecordedOrder()
     // stored, as a repeated clock hour must.
     const int offsets[] = {30, 5, 20, 5, 0, 30, 10};
     for (int i = 0; i < int(std::size(offsets)); ++i)
-        QVERIFY(db->insert(record(i, base.addSecs(offsets[i]))));
+        QVERIFY(put(record(i, base.addSecs(offsets[i]))));
     QSqlQueryModel *model = db->query(base, base.addSecs(60));
     QStringList values;
     for (int row = 0; row < model->rowCount(); ++row)
@@ -206,7 +247,7 @@ void TestDatabase::tableWithoutKeyStillAnswersInTimeOrder()
     QCOMPARE(sql("alter table invoice drop column id"), QString());
     const int offsets[] = {30, 5, 20, 0};
     for (int i = 0; i < int(std::size(offsets)); ++i)
-        QVERIFY(db->insert(record(i, base.addSecs(offsets[i]))));
+        QVERIFY(put(record(i, base.addSecs(offsets[i]))));
     QSqlQueryModel *model = db->query(base, base.addSecs(60));
     QStringList values;
     for (int row = 0; row < model->rowCount(); ++row)
@@ -219,9 +260,9 @@ void TestDatabase::tableWithoutKeyStillAnswersInTimeOrder()
 
 void TestDatabase::reusesOneModelForEveryQuery()
 {
-    QVERIFY(db->insert(record(1, base)));
-    QVERIFY(db->insert(record(2, base.addSecs(100))));
-    QVERIFY(db->insert(record(3, base.addSecs(101))));
+    QVERIFY(put(record(1, base)));
+    QVERIFY(put(record(2, base.addSecs(100))));
+    QVERIFY(put(record(3, base.addSecs(101))));
     QSqlQueryModel *first = db->query(base, base);
     QCOMPARE(first->rowCount(), 1);
     QSqlQueryModel *second = db->query(base.addSecs(100), base.addSecs(200));
@@ -247,36 +288,58 @@ void TestDatabase::returnsEveryRowOfALargeRange()
     QCOMPARE(model->data(model->index(49999, 4)).toDateTime(), base.addSecs(49999));
 }
 
-void TestDatabase::serverDownAtOpenLeavesStoreUnused()
+void TestDatabase::serverDownAtOpenStoresOnceItIsUp_data()
 {
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("server not running") << "" << "Connection refused. Is the server running";
+    QTest::newRow("password refused") << "password" << "password authentication failed";
+    QTest::newRow("database missing") << "database" << "database \"elsewhere\" does not exist";
+}
+
+void TestDatabase::serverDownAtOpenStoresOnceItIsUp()
+{
+    QFETCH(QString, setting);
+    QFETCH(QString, reason);
     db.reset();
-    cluster.stop();
-    Database down(cluster.settings());
+    Database::Settings settings = cluster.settings();
+    if (setting.isEmpty())
+        cluster.stop();
+    else
+        (setting == "password" ? settings.password : settings.databaseName) = QStringLiteral("elsewhere");
+    Database down(settings);
     QVERIFY(!down.open());
     QVERIFY(!down.isOpen());
-    QVERIFY(!down.insert(record(1, base)));
-    QCOMPARE(down.pendingCount(), 0);
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(down.insert(record(i, base)));
     QCOMPARE(down.query(base, base), nullptr);
-    // Staying out of use for the run: a server that appears later is not used.
+    // The reason is the connection's own, in one line.
+    QTRY_VERIFY2(down.connectFailure().contains(reason) && !down.connectFailure().contains('\n'),
+                 qPrintable(down.connectFailure()));
+    QCOMPARE(down.failure(), down.connectFailure());
+    QCOMPARE(down.pendingCount(), 3);
+    if (!setting.isEmpty())
+        return;
+    // A server that comes up later is used as soon as it is there.
     QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
-    QVERIFY(!down.insert(record(2, base)));
-    QVERIFY(!down.isOpen());
-    QCOMPARE(sql("select count(*) from invoice"), QStringLiteral("0"));
+    QVERIFY(down.waitStored(20000));
+    QVERIFY(down.isOpen());
+    QCOMPARE(storedValues(), QStringLiteral("0,1,2"));
 }
 
 void TestDatabase::killedConnectionIsReopenedAtOnce()
 {
-    // Waits until the store's session is gone, so the next call meets a dead
-    // connection.
+    // Waits until the writer's session is gone, so its next insert meets a
+    // dead connection.
     const QString killStore = QStringLiteral(
         "select count(pg_terminate_backend(pid, 10000)) from pg_stat_activity"
-        " where datname = 'quorvane' and pid <> pg_backend_pid()");
-    QVERIFY(db->insert(record(1, base)));
+        " where application_name = 'quorvane store'");
+    QVERIFY(put(record(1, base)));
     QCOMPARE(sql(killStore), QStringLiteral("1"));
     // The server is still up, so the very next insert reopens and writes.
-    QVERIFY(db->insert(record(2, base)));
+    QVERIFY(put(record(2, base)));
     QCOMPARE(db->pendingCount(), 0);
-    QCOMPARE(sql("select string_agg(datavaluestr, ',' order by id) from invoice"), QStringLiteral("1,2"));
+    QCOMPARE(storedValues(), QStringLiteral("1,2"));
     QCOMPARE(sql(killStore), QStringLiteral("1"));
     QCOMPARE(db->query(base, base)->rowCount(), 2);
 }
@@ -284,14 +347,14 @@ void TestDatabase::killedConnectionIsReopenedAtOnce()
 void TestDatabase::serverRestartMidStreamLosesAndDuplicatesNothing()
 {
     int next = 0;
-    auto sample = [&] { db->insert(record(next, base.addSecs(next))); ++next; };
+    auto sample = [&] { QVERIFY(db->insert(record(next, base.addSecs(next)))); ++next; };
     for (int i = 0; i < 50; ++i)
         sample();
-    QVERIFY(db->isStoring());
-    // The outage is told through isStoring() and query(), not the console.
+    QVERIFY(db->waitStored(10000));
+    // The outage is told through failure() and query(), not the console.
     std::unique_ptr<ConsoleCapture> console(new ConsoleCapture);
     cluster.stop();
-    // Samples keep coming while the server is down; none may block for long.
+    // Samples keep coming while the server is down; none may block.
     QElapsedTimer slowest;
     qint64 longest = 0;
     for (int i = 0; i < 60; ++i) {
@@ -301,22 +364,18 @@ void TestDatabase::serverRestartMidStreamLosesAndDuplicatesNothing()
         QTest::qWait(20);
     }
     QVERIFY(db->pendingCount() > 0);
-    QVERIFY(!db->isStoring());
-    QVERIFY2(longest < 1500, qPrintable(QString::number(longest)));
+    QVERIFY(!db->failure().isEmpty());
+    QVERIFY2(longest < 20, qPrintable(QString::number(longest)));
     QCOMPARE(db->query(base, base), nullptr);
-    QVERIFY(!db->catchUp());
     const QString printed = console->text();
     console.reset();
     QVERIFY2(printed.isEmpty(), qPrintable(printed));
     QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
     // The held records drain without further samples.
-    QElapsedTimer deadline;
-    deadline.start();
-    while (!db->catchUp() && deadline.elapsed() < 30000)
-        QTest::qWait(20);
-    QCOMPARE(db->pendingCount(), 0);
-    QVERIFY(db->isStoring());
+    QVERIFY(db->waitStored(30000));
+    QCOMPARE(db->failure(), QString());
     sample();
+    QVERIFY(db->waitStored(10000));
     QCOMPARE(sql("select count(*), count(distinct datavaluestr) from invoice"),
              QStringLiteral("%1|%1").arg(next));
     // Written in the order sampled.
@@ -326,49 +385,125 @@ void TestDatabase::serverRestartMidStreamLosesAndDuplicatesNothing()
     QCOMPARE(db->query(base, base.addSecs(next))->rowCount(), next);
 }
 
-void TestDatabase::heldRecordsAreBounded()
+void TestDatabase::spoolThatCannotBeWrittenIsNamed()
 {
-    cluster.stop();
-    int next = 0;
-    for (; next < Database::maxPending; ++next)
-        QVERIFY(!db->insert(record(next, base)));
-    QCOMPARE(db->pendingCount(), Database::maxPending);
-    QVERIFY(!db->insert(record(next++, base)));
-    QCOMPARE(db->pendingCount(), Database::maxPending);
-    QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
-    // Once the server may be asked again, a full queue makes room before
-    // taking the next record.
-    QTest::qWait(Database::reconnectIntervalMs + 100);
-    QElapsedTimer deadline;
-    deadline.start();
-    while (db->pendingCount() > 0 && deadline.elapsed() < 120000) {
-        db->insert(record(next++, base));
-        QTest::qWait(10);
+    {
+        // A disk that fills after a few readings: the rest wait in memory
+        // and are stored all the same.
+        FileSizeLimit full(200);
+        for (int i = 0; i < 20; ++i)
+            QVERIFY(db->insert(record(i, base)));
+        QVERIFY(db->waitStored(20000));
+        QVERIFY2(db->spoolFailure().startsWith(Database::spoolDirectory()) && db->spoolFailure().contains("too large"),
+                 qPrintable(db->spoolFailure()));
     }
-    QCOMPARE(db->pendingCount(), 0);
-    // Everything held was written once, in order; only the one record that
-    // arrived with the queue full is missing.
-    QCOMPARE(sql("select count(*), count(distinct datavaluestr) from invoice"),
-             QStringLiteral("%1|%1").arg(next - 1));
-    QCOMPARE(sql(QStringLiteral("select count(*) from invoice where datavaluestr = '%1'").arg(Database::maxPending)),
-             QStringLiteral("0"));
-    QCOMPARE(sql("select string_agg(datavaluestr, ',' order by id) from (select * from invoice order by id limit 3) s"),
-             QStringLiteral("0,1,2"));
+    QVERIFY(put(record(20, base)));
+    QCOMPARE(sql("select count(*), count(distinct datavaluestr) from invoice"), QStringLiteral("21|21"));
+    QCOMPARE(db->spoolFailure(), QString());
+    QCOMPARE(db->lostCount(), 0);
 }
 
-void TestDatabase::refusedHeldRecordIsDroppedAlone()
+void TestDatabase::refusedInsertKeepsReadingsQueued_data()
 {
-    cluster.stop();
-    QVERIFY(!db->insert(record(1, base)));
-    QVERIFY(!db->insert({"DCV", "2", "V", "not a number", stamp(base)}));
-    QVERIFY(!db->insert(record(3, base)));
-    QCOMPARE(db->pendingCount(), 3);
-    QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
-    QTest::qWait(Database::reconnectIntervalMs + 100);
-    // The record the server cannot take is dropped; it blocks nothing.
-    QVERIFY(db->insert(record(4, base)));
-    QCOMPARE(db->pendingCount(), 0);
-    QCOMPARE(sql("select string_agg(datavaluestr, ',' order by id) from invoice"), QStringLiteral("1,3,4"));
+    QTest::addColumn<QString>("refuse");
+    QTest::addColumn<QString>("mend");
+    QTest::addColumn<QString>("reason");
+    const QString reconnect = QStringLiteral(
+        "; select pg_terminate_backend(pid, 10000) from pg_stat_activity where application_name = 'quorvane store'");
+    QTest::newRow("permission revoked") << "revoke insert on invoice from meter"
+                                        << "grant insert on invoice to meter" << "permission denied for table invoice";
+    QTest::newRow("read-only role") << "alter role meter set default_transaction_read_only = on" + reconnect
+                                    << "alter role meter reset default_transaction_read_only" + reconnect
+                                    << "cannot execute INSERT in a read-only transaction";
+    // Another user's rows ahead of the key's sequence: every attempt takes
+    // the next key, so retrying gets past them.
+    QTest::newRow("someone else's keys") << "insert into invoice (id, funcstr, datavaluestr, unitstr, frastr, create_time)"
+                                            " overriding system value select n, 'X', 'X', 'X', 1, now()"
+                                            " from generate_series(2, 4) n"
+                                         << "" << "duplicate key value violates unique constraint";
+}
+
+void TestDatabase::refusedInsertKeepsReadingsQueued()
+{
+    QFETCH(QString, refuse);
+    QFETCH(QString, mend);
+    QFETCH(QString, reason);
+    db.reset();
+    QCOMPARE(sql("drop role if exists meter; create role meter login password 'meter';"
+                 " grant select, insert on invoice to meter; grant usage on sequence invoice_id_seq to meter"),
+             QString());
+    Database::Settings meter = cluster.settings();
+    meter.userName = meter.password = QStringLiteral("meter");
+    db.reset(new Database(meter));
+    QVERIFY(db->open());
+    QVERIFY(put(record(0, base)));
+
+    QVERIFY(!sql(refuse).startsWith("error"));
+    for (int i = 1; i <= 5; ++i)
+        QVERIFY(db->insert(record(i, base)));
+    QTRY_VERIFY2(db->failure().contains(reason), qPrintable(db->failure()));
+    QVERIFY(db->pendingCount() > 0);
+    if (!mend.isEmpty()) {
+        // Retried, not dropped: still all there after several attempts.
+        QTest::qWait(2000);
+        QCOMPARE(db->pendingCount(), 5);
+        QVERIFY(!sql(mend).startsWith("error"));
+    }
+    QVERIFY(db->waitStored(30000));
+    QCOMPARE(db->failure(), QString());
+    QCOMPARE(db->setAsideCount(), 0);
+    QCOMPARE(sql("select string_agg(datavaluestr, ',' order by id) from invoice where funcstr = 'DCV'"),
+             QStringLiteral("0,1,2,3,4,5"));
+    db.reset();
+    QCOMPARE(sql("drop owned by meter; drop role meter"), QString());
+}
+
+void TestDatabase::killAtAnyMomentLosesAndDuplicatesNothing_data()
+{
+    QTest::addColumn<bool>("serverUp");
+    QTest::addColumn<int>("killAfterMs");
+    QTest::newRow("during an outage") << false << 1500;
+    QTest::newRow("while storing, early") << true << 300;
+    QTest::newRow("while storing, later") << true << 1300;
+}
+
+// Another process takes readings faster than any sampling tick and is
+// killed; the next start stores each of them once, in order.
+void TestDatabase::killAtAnyMomentLosesAndDuplicatesNothing()
+{
+    QFETCH(bool, serverUp);
+    QFETCH(int, killAfterMs);
+    db.reset();
+    if (!serverUp)
+        cluster.stop();
+    int taken[2];
+    QVERIFY(::pipe(taken) == 0);
+    const pid_t child = ::fork();
+    for (int i = 0; child == 0; ++i) {
+        static Database store;
+        if (i == 0)
+            store.open();
+        store.insert(record(i, base));
+        (void)!::write(taken[1], &i, sizeof i);
+        ::usleep(2000);
+    }
+    ::close(taken[1]);
+    QTest::qWait(killAfterMs);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    int last = -1;
+    for (int i; ::read(taken[0], &i, sizeof i) == sizeof i;)
+        last = i;
+    ::close(taken[0]);
+    QVERIFY(last > 10 && (serverUp || cluster.restart()));
+    db.reset(new Database);
+    db->open();
+    QVERIFY(db->waitStored(30000));
+    // The last reading may have been kept after its count went out.
+    const QString stored = sql("select count(*), count(distinct datavaluestr), max(datavaluestr::int) from invoice");
+    QVERIFY2(stored == QStringLiteral("%1|%1|%2").arg(last + 1).arg(last)
+                 || stored == QStringLiteral("%1|%1|%2").arg(last + 2).arg(last + 1),
+             qPrintable(stored + " after " + QString::number(last + 1)));
 }
 
 QUORVANE_TEST(TestDatabase);

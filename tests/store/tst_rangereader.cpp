@@ -193,6 +193,7 @@ void TestRangeReader::includesBothEndsAndKeepsTexts()
         QVERIFY(store.open());
         for (int offset : {-1, 0, 1, 59, 60, 61})
             QVERIFY(store.insert({text, text, text, QString::number(offset), stamp(base.addSecs(offset))}));
+        QVERIFY(store.waitStored(10000));
     }
     RangeReader reader;
     const StoredRows rows = readRange(reader, base, base.addSecs(60));
