@@ -82,7 +82,7 @@ checkpoint() {
 
 if [ -z "$pg_bindir" ]; then
     echo "PostgreSQL's server is not installed, so readings cannot be stored on this computer." >&2
-    echo "Install the package \"postgresql\" (sudo apt install postgresql), then run $setup_command again." >&2
+    echo "Install the package \"postgresql\" (sudo apt install postgresql), then start Quorvane again." >&2
     exit 1
 fi
 
