@@ -11,8 +11,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 over its serial line the way the meter does, with a live table, a max/min
 strip and a trend plot, and stores every sampled reading in a local
 PostgreSQL database that its menu launcher sets up for each user (or on a
-lab's server named in a libpq service file). A history window looks the stored readings up by time
-range, exports them as text or as an .xlsx workbook, and prints them.
+lab's server named in a libpq service file). A history window looks the
+stored readings up by time range, exports them as text or as an .xlsx
+workbook, and prints them.
 .
 The package also holds the database commands quorvane-db-setup and
 quorvane-db-stop, the meter simulator quorvane-metersim and the frame
