@@ -13,7 +13,7 @@ About::About(QWidget *parent)
 {
     setWindowTitle(tr("About"));
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
-    setFixedSize(300, 216);
+    setFixedSize(300, 226);
 
     nameLabel = new QLabel(tr("Software name: ") + tr("Quorvane"));
     nameLabel->setStyleSheet(QStringLiteral("font: 13pt"));

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QMap>
 #include <QSqlDatabase>
-#include <QUrl>
 
 const char ConnectionService::serviceName[] = "quorvane";
 
@@ -153,15 +152,9 @@ ConnectionService::Keywords ConnectionService::keywords(const Database::Settings
 
 QString ConnectionService::describe(const Database::Settings &settings)
 {
-    QUrl url;
-    url.setScheme(QStringLiteral("postgresql"));
-    url.setUserName(settings.userName);
-    // A socket directory is not a host name; show it the way libpq writes it.
-    if (settings.host.startsWith(QLatin1Char('/')))
-        return QStringLiteral("postgresql://%1@:%2/%3?host=%4")
-            .arg(settings.userName).arg(settings.port).arg(settings.databaseName, settings.host);
-    url.setHost(settings.host.isEmpty() ? QStringLiteral("localhost") : settings.host);
-    url.setPort(settings.port);
-    url.setPath(QLatin1Char('/') + settings.databaseName);
-    return url.toString();
+    // A socket directory is not a host name; libpq's URIs put it apart.
+    const QString host = settings.host.startsWith(QLatin1Char('/')) ? QStringLiteral("[%1]").arg(settings.host)
+        : settings.host.isEmpty()                                   ? QStringLiteral("localhost")
+                                                                    : settings.host;
+    return QStringLiteral("%1@%2:%3/%4").arg(settings.userName, host).arg(settings.port).arg(settings.databaseName);
 }

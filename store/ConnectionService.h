@@ -46,7 +46,7 @@ public:
 
     static void apply(const Database::Settings &settings, QSqlDatabase &connection);
     static Keywords keywords(const Database::Settings &settings, const char *applicationName);
-    // The server as a connection address: postgresql://user@host:port/database.
+    // Who logs in where, as user@host:port/database.
     static QString describe(const Database::Settings &settings);
 
 private:

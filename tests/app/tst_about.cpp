@@ -49,9 +49,9 @@ void TestAbout::cannotBeResized()
     About about(nullptr);
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
-    QCOMPARE(about.size(), QSize(300, 216));
+    QCOMPARE(about.size(), QSize(300, 226));
     about.resize(600, 400);
-    QCOMPARE(about.size(), QSize(300, 216));
+    QCOMPARE(about.size(), QSize(300, 226));
     QCOMPARE(about.minimumSize(), about.maximumSize());
 }
 

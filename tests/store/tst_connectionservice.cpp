@@ -104,8 +104,8 @@ void TestConnectionService::serviceSendsReadingsToItsServer()
     environment.insert(QStringLiteral("PGSYSCONFDIR"), dir.path());
     const Database::Settings settings = ConnectionService::resolve(Database::Settings(), environment);
     QCOMPARE(ConnectionService::describe(settings), section == QLatin1String("quorvane")
-                 ? QStringLiteral("postgresql://bench@localhost:%1/quorvane").arg(cluster.port())
-                 : QStringLiteral("postgresql://postgres@localhost:5432/quorvane"));
+                 ? QStringLiteral("bench@localhost:%1/quorvane").arg(cluster.port())
+                 : QStringLiteral("postgres@localhost:5432/quorvane"));
     if (settings.service.isEmpty())
         return;
     qputenv("PGSERVICEFILE", QFile::encodeName(service));
