@@ -35,20 +35,27 @@ journal=$cluster_base/move-checked
 # The cluster's owner may not be allowed into the caller's directory.
 cd /
 
-# Shows a message in a window when there is a desktop to show it on.
+# Shows a message in a window when there is a desktop to show it on: a
+# warning until it is read, a notice ($1 = notice) for a few seconds.
 show_window() {
-    local kind=$1 text=$2
+    local kind=$1 text=$2 zenity=(--warning) xmessage=()
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
         return 0
     fi
-    if [ "$kind" = notice ] && command -v notify-send >/dev/null; then
-        notify-send -a Quorvane Quorvane "$text" || true
-    elif command -v zenity >/dev/null; then
-        zenity --"$kind" --no-markup --title=Quorvane --text="$text" >/dev/null 2>&1 || true
+    if [ "$kind" = notice ]; then
+        zenity=(--info --timeout=15)
+        xmessage=(-timeout 15)
+        if command -v notify-send >/dev/null; then
+            notify-send -a Quorvane Quorvane "$text" || true
+            return 0
+        fi
+    fi
+    if command -v zenity >/dev/null; then
+        zenity "${zenity[@]}" --no-markup --title=Quorvane --text="$text" >/dev/null 2>&1 || true
     elif command -v kdialog >/dev/null; then
         kdialog --title Quorvane --msgbox "$text" >/dev/null 2>&1 || true
     elif command -v xmessage >/dev/null; then
-        xmessage -center "$text" >/dev/null 2>&1 || true
+        xmessage -center "${xmessage[@]}" "$text" >/dev/null 2>&1 || true
     fi
 }
 
