@@ -8,7 +8,8 @@ class QLabel;
 class QPushButton;
 class QVBoxLayout;
 
-// The program's name and version, run modally and built afresh for each showing.
+// The program's name and version and the server readings go to, run modally
+// and built afresh for each showing.
 class About : public QDialog
 {
     Q_OBJECT
@@ -21,9 +22,11 @@ public slots:
 private:
     QLabel *nameLabel;
     QLabel *versionLabel;
+    QLabel *serverLabel;
     QPushButton *okButton;
     QHBoxLayout *nameRow;
     QHBoxLayout *versionRow;
+    QHBoxLayout *serverRow;
     QHBoxLayout *buttonRow;
     QVBoxLayout *mainLayout;
 };

@@ -24,7 +24,12 @@
         <translation>软件版本：</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
+        <source>Readings go to:</source>
+        <translation>读数存储到：</translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>OK</source>
         <translation>确定</translation>
     </message>

@@ -24,7 +24,12 @@
         <translation>Software version: </translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
+        <source>Readings go to:</source>
+        <translation>Readings go to:</translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>OK</source>
         <translation>OK</translation>
     </message>

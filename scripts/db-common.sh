@@ -1,6 +1,18 @@
-# shellcheck shell=bash disable=SC2034
-# Shared by db-setup.sh and db-stop.sh (sourced, not run).
-# Where Quorvane's private PostgreSQL cluster lives and who runs it.
+# shellcheck shell=bash disable=SC2034,SC2154
+# Shared by db-setup.sh and db-stop.sh (sourced, not run; $self is the
+# directory they are in). Where Quorvane's private PostgreSQL cluster lives,
+# who runs it, and where the SQL files are: db/ in the source tree,
+# /usr/share/quorvane when installed by the package (the scripts themselves
+# in /usr/lib/quorvane, run as quorvane-db-setup and quorvane-db-stop).
+if [ -f "$self/../db/schema.sql" ]; then
+    sql_dir=$(cd "$self/../db" && pwd)
+    setup_command=scripts/db-setup.sh
+    stop_command=scripts/db-stop.sh
+else
+    sql_dir=$(cd "$self/../../share/quorvane" && pwd)
+    setup_command=quorvane-db-setup
+    stop_command=quorvane-db-stop
+fi
 
 # The settings the program connects with; fixed in the program. The port and
 # the cluster's directory can be moved for the tests, which must never touch
@@ -53,4 +65,18 @@ as_cluster_user() {
 # Whether the cluster in $1 (default: the private one) is running.
 cluster_running() {
     as_cluster_user "$pg_bindir/pg_ctl" -D "${1:-$pgdata}" status >/dev/null 2>&1
+}
+
+# Whether a libpq service file (PGSERVICEFILE or ~/.pg_service.conf, else the
+# system's) has the section "quorvane": the program then sends its readings
+# to the server named there and needs no private cluster.
+service_configured() {
+    local file
+    for file in "${PGSERVICEFILE:-${HOME:-/nonexistent}/.pg_service.conf}" \
+        "${PGSYSCONFDIR:-/etc/postgresql-common}/pg_service.conf"; do
+        if [ -r "$file" ] && grep -Eq '^[[:space:]]*\[quorvane\][[:space:]]*$' "$file"; then
+            return 0
+        fi
+    done
+    return 1
 }

@@ -2,30 +2,94 @@
 # Makes the database Quorvane stores its readings in reachable: PostgreSQL on
 # localhost port 5432, user "postgres" with password "r735519", database
 # "quorvane" with the table "invoice" (db/schema.sql). Safe to run again.
+# Installed by the package as quorvane-db-setup.
 #
 # Normally this is a private cluster, owned by whoever runs this (by the
 # "postgres" system user when that is root). Its superuser has no password
 # and answers only its owner on a private socket; the program's login can
-# only store and read readings (db/grants.sql). A private cluster made by an
+# only store and read readings (db/grants.sql), and every run puts back what
+# the login may have changed about itself. A private cluster made by an
 # earlier version of this script, whose superuser was the program's login, is
-# moved into a new one made this way, every row kept, the old data directory
-# left beside it. A server on port 5432 that is not ours is used only when
-# the program's login already works there; otherwise this prints the choices.
-# scripts/db-stop.sh stops the private cluster.
+# moved into a new one made this way: only the readings, never code, checked
+# by count and checksum, the old data directory left beside it. A run killed
+# during the move is finished or undone by the next. A server on port 5432
+# that is not ours is used only when no private cluster exists and the
+# program's login already works there; otherwise this prints the choices.
+#
+# --launcher: run by the menu launcher before the program starts. Does
+# nothing when a libpq service "quorvane" names the server readings go to,
+# says why a first start takes longer, and shows what went wrong in a window.
+# Exit status 3: another server has taken the private cluster's port.
 set -euo pipefail
-# "already exists, skipping" on a second run is no news.
-export PGOPTIONS="-c client_min_messages=warning"
+# "already exists, skipping" on a second run is no news; dates read and
+# written the same way on both sides of a move.
+export PGOPTIONS="-c client_min_messages=warning -c DateStyle=ISO"
 
-here=$(cd "$(dirname "$0")/.." && pwd)
-schema=$here/db/schema.sql
-grants=$here/db/grants.sql
+self=$(dirname "$(readlink -f "$0")")
 # shellcheck source=SCRIPTDIR/db-common.sh
-. "$here/scripts/db-common.sh"
+. "$self/db-common.sh"
+schema=$sql_dir/schema.sql
+grants=$sql_dir/grants.sql
+# Written once a move's copy is checked; names the earlier data's new place.
+journal=$cluster_base/move-checked
 # The cluster's owner may not be allowed into the caller's directory.
 cd /
 
+# Shows a message in a window when there is a desktop to show it on: a
+# warning until it is read, a notice ($1 = notice) for a few seconds.
+show_window() {
+    local kind=$1 text=$2 zenity=(--warning) xmessage=()
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        return 0
+    fi
+    if [ "$kind" = notice ]; then
+        zenity=(--info --timeout=15)
+        xmessage=(-timeout 15)
+        if command -v notify-send >/dev/null; then
+            notify-send -a Quorvane Quorvane "$text" || true
+            return 0
+        fi
+    fi
+    if command -v zenity >/dev/null; then
+        zenity "${zenity[@]}" --no-markup --title=Quorvane --text="$text" >/dev/null 2>&1 || true
+    elif command -v kdialog >/dev/null; then
+        kdialog --title Quorvane --msgbox "$text" >/dev/null 2>&1 || true
+    elif command -v xmessage >/dev/null; then
+        xmessage -center "${xmessage[@]}" "$text" >/dev/null 2>&1 || true
+    fi
+}
+
+launcher=false
+if [ "${1:-}" = --launcher ]; then
+    launcher=true
+    if service_configured; then
+        exit 0
+    fi
+    # Quiet when all is well; what went wrong goes to the terminal and a window.
+    exec 3>&2
+    launcher_log=$(mktemp)
+    exec >"$launcher_log" 2>&1
+    trap 'status=$?; if [ "$status" -ne 0 ]; then cat "$launcher_log" >&3; show_window warning "$(cat "$launcher_log")"; fi; rm -f "$launcher_log"' EXIT
+fi
+
+# Says, when started from the menu, why this start takes longer.
+tell_slow_start() {
+    if $launcher; then
+        echo "Quorvane: $1" >&3
+        show_window notice "$1" &
+    fi
+}
+
+# For the tests of a killed run: dies at the named step.
+checkpoint() {
+    if [ "${QUORVANE_DB_KILL_AT:-}" = "$1" ]; then
+        kill -KILL $$
+    fi
+}
+
 if [ -z "$pg_bindir" ]; then
-    echo "PostgreSQL's server programs are missing; run scripts/install-deps.sh first." >&2
+    echo "PostgreSQL's server is not installed, so readings cannot be stored on this computer." >&2
+    echo "Install the package \"postgresql\" (sudo apt install postgresql), then start Quorvane again." >&2
     exit 1
 fi
 
@@ -123,32 +187,46 @@ unix_socket_permissions = 0700
 CONF
 }
 
+reading_columns="funcstr, datavaluestr, unitstr, frastr, create_time"
+
 # The readings' count and a checksum of their contents, or "none" when the
 # database has no readings table. $@ runs psql on the database.
 readings_fingerprint() {
-    local has_table
+    local has_table row="concat_ws(E'\\t', $reading_columns)"
     has_table=$("$@" -At -c "select to_regclass('public.invoice') is not null") || return 1
     if [ "$has_table" != t ]; then
         echo none
         return 0
     fi
-    "$@" -At -c "select count(*) || ' ' || coalesce(md5(string_agg(r::text, E'\n' order by r::text)), '')
-                 from invoice r"
+    "$@" -At -c "select count(*) || ' ' || coalesce(md5(string_agg($row, E'\\n' order by $row)), '')
+                 from public.invoice"
 }
 
-# Copies the program's database from the old cluster (running on the private
-# socket only) into the new one on the socket in $1 and checks that the
-# readings arrived unchanged.
+# Copies the readings from the old cluster (running on the private socket
+# only) into the schema of db/schema.sql in the new one on the socket in $1,
+# and checks that they arrived unchanged. Only the rows travel: functions,
+# triggers and whatever else anyone planted while the old superuser had the
+# published password stay behind.
 copy_readings() {
-    local stage_socket=$1 before after
+    local stage_socket=$1 before after columns=$reading_columns
     as_admin_at "$stage_socket" -d postgres -c "create database $db_name" || return 1
+    as_admin_at "$stage_socket" -d "$db_name" -f "$schema" || return 1
     if [ "$(as_old_superuser psql -X -At -d postgres \
         -c "select 1 from pg_database where datname = '$db_name'")" != 1 ]; then
         return 0
     fi
     before=$(readings_fingerprint as_old_superuser psql -X -d "$db_name") || return 1
-    as_old_superuser pg_dump --no-owner --no-privileges --no-tablespaces -d "$db_name" \
-        | as_admin_at "$stage_socket" -d "$db_name" >/dev/null || return 1
+    if [ "$before" = none ]; then
+        return 0
+    fi
+    # Keys too, so the readings keep their order and the sequence goes on.
+    if [ "$(as_old_superuser psql -X -At -d "$db_name" -c "select 1 from pg_attribute
+            where attrelid = 'public.invoice'::regclass and attname = 'id' and not attisdropped")" = 1 ]; then
+        columns="$columns, id"
+    fi
+    as_old_superuser psql -X -d "$db_name" -v ON_ERROR_STOP=1 \
+        -c "copy (select $columns from public.invoice) to stdout" \
+        | as_admin_at "$stage_socket" -d "$db_name" -c "copy invoice ($columns) from stdin" || return 1
     after=$(readings_fingerprint as_admin_at "$stage_socket" -d "$db_name") || return 1
     if [ "$before" != "$after" ]; then
         echo "The copied readings differ from the original ($after instead of $before)." >&2
@@ -159,9 +237,9 @@ copy_readings() {
 
 # Brings the private cluster made by an earlier version of this script into
 # a new cluster made by init_cluster. The old cluster keeps running until the
-# copy is checked, and runs again as before if anything fails. An interrupt
-# could stop it half way, between the two data directories, so none is taken
-# until it is done.
+# copy is checked, and runs again as before if anything fails. Interrupts are
+# not taken until it is done; a kill is made good by the next run
+# (recover_interrupted_move).
 migrate_old_cluster() {
     local status=0
     trap '' INT TERM HUP
@@ -179,29 +257,27 @@ move_into_new_cluster() {
         return 1
     fi
     echo "The private cluster in $pgdata lets the program's login do anything as its superuser;"
-    echo "moving its data into a new cluster where that login can only store and read readings."
+    echo "moving its readings into a new cluster where that login can only store and read readings."
+    tell_slow_start "Moving your readings into a safer database; this start takes a little longer."
     discard_stage "$stage" "$stage_socket"
     init_cluster "$stage" || { discard_stage "$stage" "$stage_socket"; return 1; }
     as_cluster_user mkdir -p -m 700 "$stage_socket"
     # Nobody may log in to the new cluster, nor add readings to the old one
     # that the copy would miss, until the copy is checked.
+    # The journal is written whole or not at all.
+    # shellcheck disable=SC2016
     if start_cluster "$stage" -o "-c listen_addresses='' -k '$stage_socket'" \
         && stop_cluster "$pgdata" && start_cluster "$pgdata" -o "-c listen_addresses=''" \
-        && copy_readings "$stage_socket" && stop_cluster "$stage" && stop_cluster "$pgdata" \
-        && as_cluster_user mv "$pgdata" "$kept"; then
-        if as_cluster_user mv "$stage" "$pgdata" && start_cluster "$pgdata"; then
-            as_cluster_user rm -rf "$stage_socket"
+        && checkpoint copying && copy_readings "$stage_socket" && stop_cluster "$stage" \
+        && stop_cluster "$pgdata" && checkpoint copied \
+        && as_cluster_user sh -c 'echo "$1" > "$2.tmp" && mv "$2.tmp" "$2"' sh "$kept" "$journal"; then
+        checkpoint journal
+        if finish_swap "$kept" && start_cluster "$pgdata"; then
             echo "The earlier cluster's data stays in $kept until you remove it."
             return 0
         fi
-        # Put the old cluster back in its place.
-        if [ -f "$pgdata/PG_VERSION" ]; then
-            if cluster_running "$pgdata"; then
-                stop_cluster "$pgdata"
-            fi
-            as_cluster_user mv "$pgdata" "$stage"
-        fi
-        as_cluster_user mv "$kept" "$pgdata"
+        echo "The readings were copied, but putting the new cluster in place failed; run $setup_command again to finish." >&2
+        return 1
     fi
     echo "Moving the data failed; the earlier cluster runs on as it was." >&2
     discard_stage "$stage" "$stage_socket"
@@ -210,6 +286,47 @@ move_into_new_cluster() {
     fi
     start_cluster "$pgdata"
     return 1
+}
+
+# Puts the checked copy in the private cluster's place and the earlier data
+# in $1. Each step is skipped when already done, so a rerun after a kill at
+# any point finishes it.
+finish_swap() {
+    local kept=$1 stage=$cluster_base/pgdata.new
+    if [ -d "$stage" ]; then
+        if [ -e "$pgdata" ]; then
+            as_cluster_user mv "$pgdata" "$kept" || return 1
+        fi
+        checkpoint renamed-old
+        as_cluster_user mv "$stage" "$pgdata" || return 1
+    fi
+    checkpoint renamed-new
+    as_cluster_user rm -rf "$journal" "$cluster_base/run.new"
+}
+
+# Makes good a move that a kill stopped: a checked copy is swapped in, an
+# unchecked one thrown away, the earlier cluster staying where it was (or
+# coming back from where an earlier version of this script had put it).
+recover_interrupted_move() {
+    local stage=$cluster_base/pgdata.new kept
+    if [ -f "$journal" ]; then
+        kept=$(as_cluster_user cat "$journal")
+        echo "Finishing the move of the readings that an interrupted run left half done."
+        if [ -f "$pgdata/PG_VERSION" ] && [ -d "$stage" ] && cluster_running "$pgdata"; then
+            stop_cluster "$pgdata"
+        fi
+        finish_swap "$kept"
+        echo "The earlier cluster's data stays in $kept until you remove it."
+    elif [ -d "$stage" ]; then
+        if [ ! -e "$pgdata" ]; then
+            kept=$(find "$cluster_base" -maxdepth 1 -name 'pgdata.old-*' | sort | tail -n 1)
+            if [ -n "$kept" ]; then
+                as_cluster_user mv "$kept" "$pgdata"
+                echo "Put the earlier cluster back from $kept, where an interrupted move had left it."
+            fi
+        fi
+        discard_stage "$stage" "$cluster_base/run.new"
+    fi
 }
 
 # Removes what a failed or interrupted migration left behind.
@@ -223,6 +340,7 @@ discard_stage() {
 make_private_cluster() {
     local stage=$cluster_base/pgdata.new
     echo "Initialising a private PostgreSQL cluster in $pgdata (owner: $cluster_user)."
+    tell_slow_start "Making the database for your readings; the first start takes a little longer."
     if [ "$(id -u)" -eq 0 ]; then
         mkdir -p "$cluster_base"
         # Only the parts below the owner's home need handing over.
@@ -247,12 +365,17 @@ ensure_private_cluster_running() {
         echo "The private cluster did not start; see $cluster_base/server.log" >&2
         return 1
     fi
-    echo "Started the private cluster (stop it with scripts/db-stop.sh)."
+    echo "Started the private cluster (stop it with $stop_command)."
 }
 
 prepare_private_cluster() {
     create_database_and_table as_admin
-    as_admin -d "$db_name" -v login="$db_user" -v password="$db_password" -f "$grants" >/dev/null
+    local set_password=true
+    if as_program -d "$db_name" -At -c "select 1" >/dev/null 2>&1; then
+        set_password=false
+    fi
+    as_admin -d "$db_name" -v login="$db_user" -v password="$db_password" -v set_password=$set_password \
+        -f "$grants" >/dev/null
     if ! program_ready; then
         echo "User \"$db_user\" cannot log in to the private cluster with the program's password; see $cluster_base/server.log" >&2
         return 1
@@ -273,7 +396,7 @@ MSG
         read -r version name <<<"$cluster"
         cat >&2 <<MSG
   a) Stop that server (cluster "$version $name") and keep it from starting at
-     boot, then run $0 again; it starts a private server of its own on
+     boot, then run $setup_command again; it starts a private server of its own on
      port $db_port:
        pg_ctlcluster $version $name stop
        echo manual > /etc/postgresql/$version/$name/start.conf
@@ -281,14 +404,14 @@ MSG
      script start the private one on port $db_port:
        pg_conftool $version $name set port 5433
        pg_ctlcluster $version $name restart
-     then run $0 again.
+     then run $setup_command again.
 MSG
     else
         cat >&2 <<MSG
-  a) Stop that server, then run $0 again; it starts a private server of its
+  a) Stop that server, then run $setup_command again; it starts a private server of its
      own on port $db_port.
   b) Or move that server to another port (for example 5433), restart it, and
-     run $0 again: the private server then takes port $db_port.
+     run $setup_command again: the private server then takes port $db_port.
 MSG
     fi
     cat >&2 <<MSG
@@ -301,7 +424,7 @@ example with COPY ... TO PROGRAM). Only if you accept that:
   $superuser_psql -p $db_port -c "ALTER USER $db_user PASSWORD '$db_password'"
 and make sure the server's pg_hba.conf accepts password logins from
 localhost ("host all all 127.0.0.1/32 scram-sha-256" and the same for
-::1/128, before any other "host" line), reload it, and run $0 again.
+::1/128, before any other "host" line), reload it, and run $setup_command again.
 MSG
 }
 
@@ -341,7 +464,37 @@ MSG
     return 1
 }
 
-if [ -f "$pgdata/PG_VERSION" ] && { cluster_running || ! server_answers; }; then
+# The uid whose socket listens on TCP port $1 of this machine, as a name.
+listening_user() {
+    local uid
+    uid=$(awk -v port="$(printf ':%04X' "$1")" '$2 ~ port "$" && $4 == "0A" { print $8; exit }' \
+        /proc/net/tcp /proc/net/tcp6 2>/dev/null)
+    if [ -n "$uid" ]; then
+        getent passwd "$uid" | cut -d: -f1
+    fi
+}
+
+# Our cluster is stopped and another server holds its port: the program
+# would send its readings there, so say whose server it is and stop.
+refuse_squatted_port() {
+    local data owner
+    data=$(as_program -d postgres -At -c "select current_setting('data_directory')" 2>/dev/null \
+        || pg_lsclusters -h 2>/dev/null | awk -v port="$db_port" '$3 == port { print $6; exit }' || true)
+    owner=$(listening_user "$db_port" || true)
+    cat >&2 <<MSG
+Another PostgreSQL server answers on port $db_port (data directory: ${data:-not told},
+run by: ${owner:-unknown}), while your private cluster in $pgdata is stopped.
+The program would send its readings to that server, so it is not used.
+Stop that server (or ask whoever runs it to), then run $setup_command again.
+MSG
+    exit 3
+}
+
+recover_interrupted_move
+if [ -f "$pgdata/PG_VERSION" ]; then
+    if ! cluster_running && server_answers; then
+        refuse_squatted_port
+    fi
     ensure_private_cluster_running
     if ! as_admin -d postgres -At -c "select 1" >/dev/null 2>&1; then
         migrate_old_cluster

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Stops the private PostgreSQL cluster that scripts/db-setup.sh started. A
+# Stops the private PostgreSQL cluster that the set-up command started. A
 # server this script did not start is left alone. Safe to run again.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")/.." && pwd)
+self=$(dirname "$(readlink -f "$0")")
 # shellcheck source=SCRIPTDIR/db-common.sh
-. "$here/scripts/db-common.sh"
+. "$self/db-common.sh"
 # The cluster's owner may not be allowed into the caller's directory.
 cd /
 

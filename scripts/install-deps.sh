@@ -14,6 +14,8 @@ packages=(
     fonts-wqy-microhei
     # the reading store and its tests
     postgresql postgresql-client
+    # the TLS certificates of the service-file test
+    openssl
     # help file compiler; Qt's own Chinese texts for file dialogs and buttons
     fp-utils qttranslations5-l10n
     # opens an exported workbook with the desktop's program for it

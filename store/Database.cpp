@@ -1,4 +1,5 @@
 #include "store/Database.h"
+#include "store/ConnectionService.h"
 
 #include "meter/StoredReading.h"
 #include "store/ReadingSpool.h"
@@ -16,7 +17,7 @@
 namespace {
 Database::Settings &storedDefaults()
 {
-    static Database::Settings settings;
+    static Database::Settings settings = ConnectionService::resolve(Database::Settings());
     return settings;
 }
 
@@ -33,15 +34,10 @@ Database::Database()
 }
 
 Database::Database(const Settings &settings)
+    : connectionSettings(settings)
 {
     connection = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"));
-    connection.setHostName(settings.host);
-    connection.setPort(settings.port);
-    connection.setDatabaseName(settings.databaseName);
-    connection.setUserName(settings.userName);
-    connection.setPassword(settings.password);
-    // A host that never answers must not hold the window for long.
-    connection.setConnectOptions(QStringLiteral("connect_timeout=2"));
+    ConnectionService::apply(settings, connection);
     // Every date and time read back is made in local time. With TZ unset the
     // C library looks at the zone file again for each one, which makes
     // reading a long range several times slower; naming the same default
@@ -72,13 +68,7 @@ Database::Settings Database::defaultSettings()
 
 Database::Settings Database::settings() const
 {
-    Settings settings;
-    settings.host = connection.hostName();
-    settings.port = connection.port();
-    settings.databaseName = connection.databaseName();
-    settings.userName = connection.userName();
-    settings.password = connection.password();
-    return settings;
+    return connectionSettings;
 }
 
 QString Database::spoolDirectory()

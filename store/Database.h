@@ -28,6 +28,9 @@ public:
         QString databaseName = "quorvane";
         QString userName = "postgres";
         QString password = "r735519";
+        // A libpq service that replaces the values above when set; they
+        // then only say where readings go (ConnectionService).
+        QString service;
     };
 
     Database();
@@ -38,7 +41,8 @@ public:
 
     static void setDefaultSettings(const Settings &settings);
     static Settings defaultSettings();
-    // The settings this store connects with.
+    // The settings this store connects with: the fixed ones, or the libpq
+    // service "quorvane" when a service file has it.
     Settings settings() const;
 
     // The select of every row between start and stop, both included, in the
@@ -86,6 +90,7 @@ private:
     bool connectionBroken() const;
 
     QSqlDatabase connection;
+    Settings connectionSettings;
     std::unique_ptr<QSqlQueryModel> model;
     bool opened = false;
     bool orderByKey = true;

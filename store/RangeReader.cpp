@@ -1,4 +1,5 @@
 #include "store/RangeReader.h"
+#include "store/ConnectionService.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -198,19 +199,10 @@ void RangeReader::conclude(State outcome)
 RangeReader::State RangeReader::read(
     const Database::Settings &settings, const QDateTime &start, const QDateTime &stop)
 {
-    const QByteArray host = settings.host.toUtf8();
-    const QByteArray port = QByteArray::number(settings.port);
-    const QByteArray database = settings.databaseName.toUtf8();
-    const QByteArray user = settings.userName.toUtf8();
-    const QByteArray password = settings.password.toUtf8();
     // Timestamps in the form timestampKey() reads fastest, texts in UTF-8,
     // and a name that tells this session apart on the server.
-    const char *const keywords[] = {"host", "port", "dbname", "user", "password",
-        "client_encoding", "options", "application_name", nullptr};
-    const char *const values[] = {host.constData(), port.constData(), database.constData(),
-        user.constData(), password.constData(), "UTF8", "-c DateStyle=ISO", applicationName,
-        nullptr};
-    Connection connection(PQconnectStartParams(keywords, values, 0), &PQfinish);
+    const ConnectionService::Keywords keywords = ConnectionService::keywords(settings, applicationName);
+    Connection connection(PQconnectStartParams(keywords.names().data(), keywords.values().data(), 0), &PQfinish);
     PGconn *pg = connection.get();
     if (!pg || PQstatus(pg) == CONNECTION_BAD) {
         failure = pg ? messageOf(pg) : tr("Out of memory.");

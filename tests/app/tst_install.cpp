@@ -1,3 +1,4 @@
+#include "tests/common/PgCluster.h"
 #include "tests/common/TestRegistry.h"
 
 #include <QCoreApplication>
@@ -74,11 +75,21 @@ void TestInstall::installedProgramStartsInItsOwnDirectory()
     QCOMPARE(entry.value(QStringLiteral("Icon")), QStringLiteral("quorvane"));
 
     // The launcher, started from elsewhere, runs the program in its own
-    // directory, where "language/" and "help.chm" are found.
+    // directory, where "language/" and "help.chm" are found. A service file
+    // sends the readings to a server of the lab's: no private cluster then.
     const QString launcher = prefix + QStringLiteral("/bin/quorvane");
     QVERIFY(QFileInfo(launcher).isExecutable());
+    PgCluster lab;
+    QVERIFY2(lab.start(), qPrintable(lab.errorString()));
+    QFile service(dir.filePath(QStringLiteral("pg_service.conf")));
+    QVERIFY(service.open(QIODevice::WriteOnly));
+    service.write(QStringLiteral("[quorvane]\nhost=127.0.0.1\nport=%1\ndbname=quorvane\nuser=postgres\npassword=r735519\n")
+                      .arg(lab.port()).toUtf8());
+    service.close();
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PGSERVICEFILE"), service.fileName());
+    environment.insert(QStringLiteral("QUORVANE_DB_DIR"), dir.filePath(QStringLiteral("db")));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(QDir::tempPath());
@@ -89,6 +100,11 @@ void TestInstall::installedProgramStartsInItsOwnDirectory()
     const QString exe = QStringLiteral("/proc/%1/exe").arg(program.processId());
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(exe).symLinkTarget(), appDir + QStringLiteral("/quorvane"), 10000);
     QCOMPARE(QFileInfo(cwd).symLinkTarget(), appDir);
+    QString sessions;
+    QTRY_VERIFY_WITH_TIMEOUT(lab.execSql(QStringLiteral("select count(*) from pg_stat_activity where "
+                                                        "usename = 'postgres' and datname = 'quorvane' and application_name <> 'psql'"), &sessions)
+                                 && sessions.trimmed() == QLatin1String("1"), 10000);
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("db"))));
     QCOMPARE(program.state(), QProcess::Running);
     program.terminate();
     QVERIFY(program.waitForFinished(5000));

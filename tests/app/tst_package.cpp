@@ -1,4 +1,5 @@
 #include "app/HelpWindow.h"
+#include "tests/common/PgCluster.h"
 #include "tests/common/TestRegistry.h"
 
 #include <QCoreApplication>
@@ -87,7 +88,9 @@ void TestPackage::holdsEveryFile_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("executable");
     const QString app = QStringLiteral("usr/lib/quorvane/");
-    for (const char *program : {"usr/bin/quorvane", "usr/bin/quorvane-metersim", "usr/bin/quorvane-decode"})
+    for (const char *program : {"usr/bin/quorvane", "usr/bin/quorvane-metersim", "usr/bin/quorvane-decode",
+                                "usr/bin/quorvane-db-setup", "usr/bin/quorvane-db-stop",
+                                "usr/lib/quorvane/db-free-port.sh"})
         QTest::newRow(program) << QString::fromLatin1(program) << true;
     QTest::newRow("program") << app + "quorvane" << true;
     for (const char *file : {"help.chm", "help/index.html", "help/style.css", "help/zh_CN/index.html",
@@ -98,6 +101,9 @@ void TestPackage::holdsEveryFile_data()
                              "usr/share/metainfo/org.quorvane.Quorvane.metainfo.xml",
                              "usr/share/man/man1/quorvane.1.gz", "usr/share/man/man1/quorvane-metersim.1.gz",
                              "usr/share/man/man1/quorvane-decode.1.gz", "usr/share/doc/quorvane/copyright",
+                             "usr/share/man/man1/quorvane-db-setup.1.gz", "usr/share/man/man1/quorvane-db-stop.1.gz",
+                             "usr/share/quorvane/schema.sql", "usr/share/quorvane/grants.sql",
+                             "usr/lib/quorvane/db-common.sh",
                              "usr/share/doc/quorvane/changelog.gz"})
         QTest::newRow(file) << QString::fromLatin1(file) << false;
 }
@@ -123,6 +129,7 @@ void TestPackage::control()
     const QString recommends = field(QStringLiteral("Recommends"));
     QVERIFY(recommends.contains(QLatin1String("postgresql")));
     QVERIFY(recommends.contains(QLatin1String("qttranslations5-l10n")));
+    QVERIFY(recommends.contains(QLatin1String("cups-client | cups-bsd")) && recommends.contains(QLatin1String("xdg-utils")));
     // Stripped: the packaged program carries no debugging sections.
     const QByteArray sections = run(QStringLiteral("readelf"), {QStringLiteral("-S"), root + QStringLiteral("/usr/lib/quorvane/quorvane")});
     QVERIFY(sections.contains(".text"));
@@ -150,7 +157,7 @@ void TestPackage::desktopMetadata()
 void TestPackage::manPagesRender_data()
 {
     QTest::addColumn<QString>("page");
-    for (const char *page : {"quorvane", "quorvane-metersim", "quorvane-decode"})
+    for (const char *page : {"quorvane", "quorvane-metersim", "quorvane-decode", "quorvane-db-setup", "quorvane-db-stop"})
         QTest::newRow(page) << QString::fromLatin1(page);
 }
 
@@ -170,11 +177,17 @@ void TestPackage::manPagesRender()
     QVERIFY(text.contains(page.toUtf8() + " -"));
 }
 
-// The launcher starts the unpacked program in its own directory, where it
-// maps the Chinese translation, and Qt's own beside it from the system.
+// The launcher makes a private cluster from the unpacked files, then starts
+// the program in its own directory, where it maps the Chinese translation,
+// and Qt's own beside it from the system.
 void TestPackage::launcherStartsUnpackedProgram()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Its owner, when that is the "postgres" system user, must reach it.
+    QVERIFY(QFile::setPermissions(work.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther));
+    const QString port = QString::number(PgCluster::freePort());
+    environment.insert(QStringLiteral("QUORVANE_DB_PORT"), port);
+    environment.insert(QStringLiteral("QUORVANE_DB_DIR"), work.filePath(QStringLiteral("db")));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.remove(QStringLiteral("LC_ALL"));
     environment.remove(QStringLiteral("LC_MESSAGES"));
@@ -192,12 +205,20 @@ void TestPackage::launcherStartsUnpackedProgram()
         QFile file(QStringLiteral("/proc/%1/maps").arg(program.processId()));
         return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
     };
-    QTRY_VERIFY_WITH_TIMEOUT(maps().contains(appDir + QStringLiteral("/language/language_cn.qm")), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(maps().contains(appDir + QStringLiteral("/language/language_cn.qm")), 120000);
     QVERIFY(maps().contains(QStringLiteral("/qtbase_zh_CN.qm")));
     QCOMPARE(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(program.processId())).symLinkTarget(), appDir);
+    // Set up before the program started: the program's login reaches the table.
+    QProcessEnvironment login = environment;
+    login.insert(QStringLiteral("PGPASSWORD"), QStringLiteral("r735519"));
+    QCOMPARE(run(PgCluster::findBinDir() + QStringLiteral("/psql"),
+                 {"-X", "-At", "-h", "localhost", "-p", port, "-U", "postgres", "-d", "quorvane", "-c",
+                  "select count(*) from invoice"}, nullptr, login),
+             QByteArray("0\n"));
     QCOMPARE(program.state(), QProcess::Running);
     program.terminate();
     QVERIFY(program.waitForFinished(5000));
+    QVERIFY(!run(root + QStringLiteral("/usr/bin/quorvane-db-stop"), {}, nullptr, environment).isNull());
 }
 
 void TestPackage::unpackedHelpOpensInChinese()

@@ -1,3 +1,4 @@
+#include "store/Database.h"
 #include "tests/common/PgCluster.h"
 #include "tests/common/TestRegistry.h"
 
@@ -30,6 +31,11 @@ private slots:
     void earlierClusterIsMovedWithEveryRow();
     void failedMoveLeavesTheEarlierClusterRunning();
     void foreignServerIsNotGivenThePublishedPassword();
+    void attacksThroughTheLoginAreUndoneByARerun_data();
+    void attacksThroughTheLoginAreUndoneByARerun();
+    void killedMoveIsFinishedOrUndoneByARerun_data();
+    void killedMoveIsFinishedOrUndoneByARerun();
+    void squattedPortIsRefused();
 
 private:
     struct Result
@@ -42,7 +48,7 @@ private:
     void runAsPlainUser(bool plain);
     Result run(const QString &program, const QStringList &arguments, const QString &user = {},
                const QByteArray &input = {}) const;
-    Result script(const QString &name) const;
+    Result script(const QString &name, const QString &setting = {}) const;
     Result asOwner(const QString &tool, const QStringList &arguments) const;
     Result sql(const QString &host, const QString &role, const QString &database, const QString &statement,
                const QString &user = {}, const QString &secret = {}) const;
@@ -50,6 +56,7 @@ private:
     Result programSql(const QString &statement, const QString &database = QStringLiteral("quorvane")) const;
     Result earlierSuperuserSql(const QString &statement) const;
     void makeEarlierCluster(int rows);
+    void startServer(const QString &data, const QString &socket);
     void stopCluster(const QString &data);
     void checkOnlyTheOwnerIsSuperuser();
     void checkLoginIsConfined();
@@ -173,12 +180,13 @@ TestDbSetup::Result TestDbSetup::run(const QString &program, const QStringList &
     return result;
 }
 
-TestDbSetup::Result TestDbSetup::script(const QString &name) const
+// `setting`: one more NAME=value for the script's environment.
+TestDbSetup::Result TestDbSetup::script(const QString &name, const QString &setting) const
 {
     return run(QStringLiteral("env"),
                {QStringLiteral("QUORVANE_DB_PORT=") + QString::number(port),
-                QStringLiteral("QUORVANE_DB_DIR=") + base(), QStringLiteral("bash"),
-                dir->filePath(QStringLiteral("src/scripts/") + name)},
+                QStringLiteral("QUORVANE_DB_DIR=") + base(), setting.isEmpty() ? QStringLiteral("A=") : setting,
+                QStringLiteral("bash"), dir->filePath(QStringLiteral("src/scripts/") + name)},
                scriptUser);
 }
 
@@ -232,25 +240,10 @@ void TestDbSetup::makeEarlierCluster(int rows)
         for (const QString &path : {base(), socketDir(), passwordFile})
             QVERIFY(chownTo(path, owner));
     }
-    const QString data = base() + QStringLiteral("/pgdata");
-    serversToStop << data;
-    Result result = asOwner(QStringLiteral("initdb"),
-                            {QStringLiteral("-D"), data, QStringLiteral("-U"), QStringLiteral("postgres"),
-                             QStringLiteral("--pwfile=") + passwordFile, QStringLiteral("--auth=scram-sha-256"),
-                             QStringLiteral("--encoding=UTF8"), QStringLiteral("--locale=C.UTF-8"),
-                             QStringLiteral("--no-sync")});
-    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
-    result = run(QStringLiteral("tee"), {QStringLiteral("-a"), data + QStringLiteral("/postgresql.conf")}, owner,
-                 QStringLiteral("port = %1\nlisten_addresses = 'localhost'\nunix_socket_directories = '%2'\n")
-                     .arg(port)
-                     .arg(socketDir())
-                     .toUtf8());
-    QVERIFY(result.exitCode == 0);
-    result = asOwner(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), data, QStringLiteral("-l"),
-                                                base() + QStringLiteral("/server.log"), QStringLiteral("-w"),
-                                                QStringLiteral("start")});
-    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
-    result = programSql(QStringLiteral("create database quorvane"), QStringLiteral("postgres"));
+    startServer(base() + QStringLiteral("/pgdata"), socketDir());
+    if (QTest::currentTestFailed())
+        return;
+    Result result = programSql(QStringLiteral("create database quorvane"), QStringLiteral("postgres"));
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     QFile schema(QStringLiteral(QUORVANE_SOURCE_DIR "/db/schema.sql"));
     QVERIFY(schema.open(QIODevice::ReadOnly));
@@ -261,6 +254,29 @@ void TestDbSetup::makeEarlierCluster(int rows)
                                        "timestamp '2024-05-01 10:00:00' + i * interval '1 second' "
                                        "from generate_series(1, %1) i")
                             .arg(rows));
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+}
+
+// A server as the earlier set-up made them, run by `owner`: its superuser is
+// "postgres" with the published password, on this test's port.
+void TestDbSetup::startServer(const QString &data, const QString &socket)
+{
+    serversToStop << data;
+    Result result = asOwner(QStringLiteral("initdb"),
+                            {QStringLiteral("-D"), data, QStringLiteral("-U"), QStringLiteral("postgres"),
+                             QStringLiteral("--pwfile=") + dir->filePath(QStringLiteral("password")),
+                             QStringLiteral("--auth=scram-sha-256"), QStringLiteral("--encoding=UTF8"),
+                             QStringLiteral("--locale=C.UTF-8"), QStringLiteral("--no-sync")});
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    result = run(QStringLiteral("tee"), {QStringLiteral("-a"), data + QStringLiteral("/postgresql.conf")}, owner,
+                 QStringLiteral("port = %1\nlisten_addresses = 'localhost'\nunix_socket_directories = '%2'\n")
+                     .arg(port)
+                     .arg(socket)
+                     .toUtf8());
+    QVERIFY(result.exitCode == 0);
+    result = asOwner(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), data, QStringLiteral("-l"),
+                                                data + QStringLiteral(".log"), QStringLiteral("-w"),
+                                                QStringLiteral("start")});
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
 }
 
@@ -438,8 +454,20 @@ void TestDbSetup::earlierClusterIsMovedWithEveryRow()
     makeEarlierCluster(rows);
     if (QTest::currentTestFailed())
         return;
-    // Large objects come in a dump of their own, inside a transaction.
-    QCOMPARE(earlierSuperuserSql(QStringLiteral("select lo_from_bytea(0, 'trace') > 0")).out, QStringLiteral("t"));
+    // What anyone could plant while the superuser had the published
+    // password: data, a function that runs programs as the owner, a trigger
+    // that eats readings, an event trigger that fires on the set-up's own
+    // statements. Only the readings may travel.
+    const QString planted = QDir::tempPath() + QStringLiteral("/quorvane-planted-%1").arg(port);
+    QCOMPARE(earlierSuperuserSql(QStringLiteral(
+                 "select lo_from_bytea(0, 'trace') > 0; "
+                 "create function public.run() returns event_trigger language plpgsql security definer "
+                 "as $$ begin copy (select 1) to program 'touch %1'; end $$; "
+                 "create function public.eat() returns trigger language plpgsql as $$ begin return null; end $$; "
+                 "create trigger eat before insert on invoice for each row execute function public.eat(); "
+                 "create event trigger run on ddl_command_start execute function public.run()").arg(planted)).err,
+             QString());
+    QFile::remove(planted);
     const QString readings = readingsText(earlierSuperuserSql(QLatin1String(readingsQuery)));
     QCOMPARE(readings.count(QLatin1Char('\n')) + 1, rows);
     if (!running)
@@ -455,8 +483,12 @@ void TestDbSetup::earlierClusterIsMovedWithEveryRow()
     QVERIFY(QFile::exists(base() + QLatin1Char('/') + kept.first() + QStringLiteral("/PG_VERSION")));
 
     QCOMPARE(readingsText(programSql(QLatin1String(readingsQuery))), readings);
-    QCOMPARE(adminSql(QStringLiteral("select convert_from(lo_get(oid), 'UTF8') from pg_largeobject_metadata")).out,
-             QStringLiteral("trace"));
+    QCOMPARE(adminSql(QStringLiteral("select (select count(*) from pg_largeobject_metadata) "
+                                     "+ (select count(*) from pg_proc where pronamespace = 'public'::regnamespace) "
+                                     "+ (select count(*) from pg_trigger where not tgisinternal) "
+                                     "+ (select count(*) from pg_event_trigger)")).out,
+             QStringLiteral("0"));
+    QVERIFY(!QFile::exists(planted));
     // The role the earlier initdb made (always the first one) owns the
     // built-in functions; the program's login must be another.
     QCOMPARE(adminSql(QStringLiteral("select rolname from pg_roles where oid = 10")).out, QLatin1String(admin));
@@ -483,19 +515,17 @@ void TestDbSetup::failedMoveLeavesTheEarlierClusterRunning()
     makeEarlierCluster(300);
     if (QTest::currentTestFailed())
         return;
-    // A check that passes on the earlier data but not while it is being
-    // loaded: the table it looks at is loaded after "invoice".
+    // A row the table of db/schema.sql refuses.
     Result result = earlierSuperuserSql(QStringLiteral(
-        "create table zz_functions (name text); insert into zz_functions values ('DCV'); "
-        "create function public.known_function(f text) returns boolean language sql immutable "
-        "as $$ select exists (select 1 from public.zz_functions where name = f) $$; "
-        "alter table invoice add constraint invoice_known_function check (public.known_function(funcstr))"));
+        "alter table invoice alter column funcstr drop not null; "
+        "insert into invoice (funcstr, datavaluestr, unitstr, frastr, create_time) "
+        "values (null, '1', 'V', 1, '2024-05-02 10:00:00')"));
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     const QString readings = readingsText(earlierSuperuserSql(QLatin1String(readingsQuery)));
 
     result = script(QStringLiteral("db-setup.sh"));
     QVERIFY(result.exitCode != 0);
-    QVERIFY2(result.err.contains(QStringLiteral("invoice_known_function"))
+    QVERIFY2(result.err.contains(QStringLiteral("null value in column \"funcstr\""))
                  && result.err.contains(QStringLiteral("runs on as it was")),
              qPrintable(result.err));
     QVERIFY(QDir(base()).entryList({QStringLiteral("pgdata.*")}, QDir::Dirs).isEmpty());
@@ -547,6 +577,113 @@ void TestDbSetup::foreignServerIsNotGivenThePublishedPassword()
     QCOMPARE(systemSql(QStringLiteral("select rolpassword is null from pg_authid where rolname = 'postgres'")),
              QStringLiteral("t"));
     QCOMPARE(systemSql(QStringLiteral("select to_regclass('invoice') is not null")), QStringLiteral("t"));
+}
+
+void TestDbSetup::attacksThroughTheLoginAreUndoneByARerun_data()
+{
+    QTest::addColumn<QString>("attack");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<bool>("storedBeforeRerun");
+    QTest::newRow("password changed") << "alter role postgres password 'taken'" << false << false;
+    QTest::newRow("read-only by default") << "alter role postgres set default_transaction_read_only = on" << false
+                                          << true;
+    QTest::newRow("statement timeout, no search path")
+        << "alter role postgres in database quorvane set statement_timeout = 1; "
+           "alter role postgres set search_path = ''"
+        << false << true;
+    QTest::newRow("key ahead of the sequence")
+        << "insert into invoice (id, funcstr, datavaluestr, unitstr, frastr, create_time) overriding system value "
+           "values (2, 'DCV', '0', 'V', 1, '2024-05-01 10:00:00')"
+        << true << true;
+    QTest::newRow("sequence moved") << "select setval(pg_get_serial_sequence('invoice', 'id'), 1)" << true << true;
+}
+
+// Another local user uses the published password against the program's
+// login; the program's own store keeps working or catches up after a rerun.
+void TestDbSetup::attacksThroughTheLoginAreUndoneByARerun()
+{
+    QFETCH(QString, attack);
+    QFETCH(bool, refused);
+    QFETCH(bool, storedBeforeRerun);
+    QVERIFY(script(QStringLiteral("db-setup.sh")).exitCode == 0);
+    Database::Settings settings;
+    settings.port = port;
+    Database store(settings);
+    QVERIFY(store.open());
+    QVERIFY(store.insert({"DCV", "1.000", "V", "1", "2024-05-01 10:00:00"}));
+
+    // Each attack then ends the program's session, so it logs in again.
+    const Result result = sql(QStringLiteral("localhost"), QStringLiteral("postgres"), QStringLiteral("quorvane"),
+                              attack + QStringLiteral("; select pg_terminate_backend(pid) from pg_stat_activity "
+                                                      "where usename = 'postgres' and pid <> pg_backend_pid()"),
+                              isRoot() ? QStringLiteral("nobody") : QString(), QLatin1String(password));
+    QVERIFY2((result.exitCode != 0) == refused, qPrintable(result.err));
+    QCOMPARE(store.insert({"DCV", "2.000", "V", "1", "2024-05-01 10:00:01"}), storedBeforeRerun);
+    QVERIFY(script(QStringLiteral("db-setup.sh")).exitCode == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(store.catchUp(), 10000);
+    QVERIFY(store.insert({"DCV", "3.000", "V", "1", "2024-05-01 10:00:02"}));
+    QCOMPARE(programSql(QStringLiteral("select string_agg(datavaluestr, ' ' order by id) from invoice")).out,
+             QStringLiteral("1.000 2.000 3.000"));
+    QCOMPARE(adminSql(QStringLiteral("select count(*) from pg_db_role_setting")).out, QStringLiteral("0"));
+}
+
+void TestDbSetup::killedMoveIsFinishedOrUndoneByARerun_data()
+{
+    QTest::addColumn<QString>("step");
+    for (const char *step : {"copying", "copied", "journal", "renamed-old", "renamed-new"})
+        QTest::newRow(step) << QString::fromLatin1(step);
+}
+
+void TestDbSetup::killedMoveIsFinishedOrUndoneByARerun()
+{
+    QFETCH(QString, step);
+    if (!isRoot())
+        QSKIP("needs root");
+    makeEarlierCluster(300);
+    if (QTest::currentTestFailed())
+        return;
+    const QString readings = readingsText(earlierSuperuserSql(QLatin1String(readingsQuery)));
+    QCOMPARE(script(QStringLiteral("db-setup.sh"), QStringLiteral("QUORVANE_DB_KILL_AT=") + step).exitCode, -1);
+
+    const Result result = script(QStringLiteral("db-setup.sh"));
+    QVERIFY2(result.exitCode == 0, qPrintable(result.out + result.err));
+    const QStringList kept = QDir(base()).entryList({QStringLiteral("pgdata.*")}, QDir::Dirs);
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(result.out.contains(base() + QLatin1Char('/') + kept.first()), qPrintable(result.out));
+    QCOMPARE(readingsText(programSql(QLatin1String(readingsQuery))), readings);
+    QCOMPARE(adminSql(QStringLiteral("select count(*) from invoice")).out, QStringLiteral("300"));
+}
+
+// The owner's cluster is stopped and another user's server, whose superuser
+// has the published password, takes its port: nothing goes there.
+void TestDbSetup::squattedPortIsRefused()
+{
+    QVERIFY(script(QStringLiteral("db-setup.sh")).exitCode == 0);
+    QVERIFY(script(QStringLiteral("db-stop.sh")).exitCode == 0);
+    owner = isRoot() ? QStringLiteral("nobody") : selfName();
+    const QString foreign = dir->filePath(QStringLiteral("foreign"));
+    QVERIFY(QDir().mkpath(foreign));
+    QFile secret(dir->filePath(QStringLiteral("password")));
+    QVERIFY(secret.open(QIODevice::WriteOnly) && secret.write(password) > 0);
+    secret.close();
+    for (const QString &path : {foreign, secret.fileName()})
+        QVERIFY(!isRoot() || chownTo(path, owner));
+    QVERIFY(QFile::setPermissions(foreign, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    startServer(foreign + QStringLiteral("/data"), foreign);
+    if (QTest::currentTestFailed())
+        return;
+
+    Result result = script(QStringLiteral("db-setup.sh"));
+    QCOMPARE(result.exitCode, 3);
+    QVERIFY2(result.err.contains(foreign + QStringLiteral("/data")) && result.err.contains(QStringLiteral("run by: ") + owner),
+             qPrintable(result.err));
+    QCOMPARE(programSql(QStringLiteral("select count(*) from pg_database where datname = 'quorvane'"),
+                        QStringLiteral("postgres")).out,
+             QStringLiteral("0"));
+    stopCluster(foreign + QStringLiteral("/data"));
+    runAsPlainUser(false);
+    result = script(QStringLiteral("db-setup.sh"));
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
 }
 
 QUORVANE_TEST(TestDbSetup);
