@@ -119,6 +119,8 @@ void TestDbSetup::init()
         QVERIFY(QFile::copy(QStringLiteral(QUORVANE_SOURCE_DIR "/") + path, dir->filePath(QStringLiteral("src/") + path)));
     }
     run(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("a+rX"), dir->filePath(QStringLiteral("src"))});
+    // Each case's readings wait in a spool of its own.
+    qputenv("XDG_DATA_HOME", dir->filePath(QStringLiteral("data")).toLocal8Bit());
     binDir = PgCluster::findBinDir();
     port = PgCluster::freePort();
     QVERIFY(port > 0);
@@ -618,10 +620,12 @@ void TestDbSetup::attacksThroughTheLoginAreUndoneByARerun()
                                                       "where usename = 'postgres' and pid <> pg_backend_pid()"),
                               isRoot() ? QStringLiteral("nobody") : QString(), QLatin1String(password));
     QVERIFY2((result.exitCode != 0) == refused, qPrintable(result.err));
-    QCOMPARE(store.insert({"DCV", "2.000", "V", "1", "2024-05-01 10:00:01"}), storedBeforeRerun);
+    // A refused reading stays queued until the rerun mends the login.
+    QVERIFY(store.insert({"DCV", "2.000", "V", "1", "2024-05-01 10:00:01"}));
+    QCOMPARE(store.waitStored(storedBeforeRerun ? 10000 : 1500), storedBeforeRerun);
     QVERIFY(script(QStringLiteral("db-setup.sh")).exitCode == 0);
-    QTRY_VERIFY_WITH_TIMEOUT(store.catchUp(), 10000);
     QVERIFY(store.insert({"DCV", "3.000", "V", "1", "2024-05-01 10:00:02"}));
+    QVERIFY(store.waitStored(15000));
     QCOMPARE(programSql(QStringLiteral("select string_agg(datavaluestr, ' ' order by id) from invoice")).out,
              QStringLiteral("1.000 2.000 3.000"));
     QCOMPARE(adminSql(QStringLiteral("select count(*) from pg_db_role_setting")).out, QStringLiteral("0"));
