@@ -491,7 +491,9 @@ void TestMainWindow::aboutIsBuiltAfreshEachTime()
         answer.start(50);
         probe->action(QStringLiteral("About"))->trigger();
 
-        QCOMPARE(texts, (QStringList{"Software name: Quorvane", "Software version: V1.0"}));
+        // And the server this window's readings go to.
+        QCOMPARE(texts, (QStringList{"Software name: Quorvane", "Software version: V1.0",
+                                     QStringLiteral("Readings go to:\npostgres@127.0.0.1:%1/quorvane").arg(cluster.port())}));
         QVERIFY(shown.isNull());   // destroyed when it was closed
     }
 }
