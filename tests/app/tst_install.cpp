@@ -102,7 +102,7 @@ void TestInstall::installedProgramStartsInItsOwnDirectory()
     QCOMPARE(QFileInfo(cwd).symLinkTarget(), appDir);
     QString sessions;
     QTRY_VERIFY_WITH_TIMEOUT(lab.execSql(QStringLiteral("select count(*) from pg_stat_activity where "
-                                                        "usename = 'postgres' and datname = 'quorvane' and application_name <> 'psql'"), &sessions)
+                                                        "usename = 'postgres' and datname = 'quorvane' and application_name = ''"), &sessions)
                                  && sessions.trimmed() == QLatin1String("1"), 10000);
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("db"))));
     QCOMPARE(program.state(), QProcess::Running);

@@ -408,13 +408,13 @@ void TestDatabase::refusedInsertKeepsReadingsQueued_data()
     QTest::addColumn<QString>("refuse");
     QTest::addColumn<QString>("mend");
     QTest::addColumn<QString>("reason");
-    const QString reconnect = QStringLiteral(
-        "; select pg_terminate_backend(pid, 10000) from pg_stat_activity where application_name = 'quorvane store'");
     QTest::newRow("permission revoked") << "revoke insert on invoice from meter"
                                         << "grant insert on invoice to meter" << "permission denied for table invoice";
-    QTest::newRow("read-only role") << "alter role meter set default_transaction_read_only = on" + reconnect
-                                    << "alter role meter reset default_transaction_read_only" + reconnect
-                                    << "cannot execute INSERT in a read-only transaction";
+    QTest::newRow("server out of space")
+        << "create function full_disk() returns trigger language plpgsql as $$begin raise exception"
+           " 'could not extend file' using errcode = '53100'; end$$;"
+           " create trigger full_disk before insert on invoice execute function full_disk()"
+        << "drop trigger full_disk on invoice; drop function full_disk()" << "could not extend file";
     // Another user's rows ahead of the key's sequence: every attempt takes
     // the next key, so retrying gets past them.
     QTest::newRow("someone else's keys") << "insert into invoice (id, funcstr, datavaluestr, unitstr, frastr, create_time)"
