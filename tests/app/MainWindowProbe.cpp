@@ -26,8 +26,6 @@
 #include <QToolButton>
 #include <qwt_plot_curve.h>
 
-#include <algorithm>
-
 namespace {
 QStatusBar *statusBar(QMainWindow *window)
 {
@@ -91,9 +89,11 @@ QString MainWindowProbe::storeNotice() const
 
 bool MainWindowProbe::statusShows(const QString &text) const
 {
-    const QList<QLabel *> labels = statusBar(window)->findChildren<QLabel *>();
-    return std::any_of(labels.begin(), labels.end(),
-                       [&](const QLabel *label) { return !label->isHidden() && label->text() == text; });
+    for (const QLabel *label : statusBar(window)->findChildren<QLabel *>()) {
+        if (!label->isHidden() && label->text() == text)
+            return true;
+    }
+    return false;
 }
 
 QAction *MainWindowProbe::action(const QString &text) const

@@ -51,6 +51,17 @@ int newestSeriesLength(const QList<Sample> &samples)
     return length;
 }
 
+// Starts sampling the simulator in the window; its samples are recorded.
+QList<Sample> *startSampling(MainWindow &window, SimulatorProcess &simulator)
+{
+    window.show();
+    MainWindowProbe probe(&window);
+    QList<Sample> *samples = watchSamples(&window, probe.liveTable());
+    probe.choosePort(simulator.devicePath());
+    probe.startButton()->click();
+    return samples;
+}
+
 int seriesCount(const QList<Sample> &samples)
 {
     int count = samples.isEmpty() ? 0 : 1;
@@ -75,13 +86,10 @@ private slots:
     void heldLockNeverStallsTheWindow();
 
 private:
-    // Starts sampling the simulator in a new window; its samples are recorded.
-    QList<Sample> *startSampling(MainWindow &window, SimulatorProcess &simulator);
     bool allStored(const QList<Sample> &samples);
 
     PgCluster cluster;
-    // Where the store keeps readings not yet stored.
-    QTemporaryDir dataHome;
+    QTemporaryDir dataHome;   // where the store keeps readings not yet stored
 };
 
 void TestEndToEnd::initTestCase()
@@ -90,16 +98,6 @@ void TestEndToEnd::initTestCase()
     QVERIFY2(cluster.start(), qPrintable(cluster.errorString()));
     Database::setDefaultSettings(cluster.settings());
     qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
-}
-
-QList<Sample> *TestEndToEnd::startSampling(MainWindow &window, SimulatorProcess &simulator)
-{
-    window.show();
-    MainWindowProbe probe(&window);
-    QList<Sample> *samples = watchSamples(&window, probe.liveTable());
-    probe.choosePort(simulator.devicePath());
-    probe.startButton()->click();
-    return samples;
 }
 
 // Every sample stored once, nothing else.
@@ -160,8 +158,7 @@ void TestEndToEnd::meterToDisplayStoreAndHistory()
     QCOMPARE(table->rowCount(), series);
     QCOMPARE(probe.livePlotPoints(), series);
 
-    // Running again, then the meter is pulled and the person stops: 5000 ms
-    // after the last byte table and plot are emptied.
+    // Running again, the meter pulled and Stop: 5000 ms after the last byte table and plot empty.
     probe.startButton()->click();
     QCOMPARE(table->rowCount(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(table->rowCount() >= 2, 10000);
@@ -223,23 +220,19 @@ void TestEndToEnd::startWithoutPortStopsAfterSilence()
     QVERIFY(cluster.storedRecords().isEmpty());
 }
 
-// The server is down from the start and the window is closed before it
-// comes back: the notice and a history query name the reason, closing says
-// how many readings wait, and the next start stores them, none doubled.
+// Server down from the start: the reason is named, closing tells the readings kept, the next start stores them once.
 void TestEndToEnd::databaseDownAtStartUp()
 {
     cluster.stop();
     SimulatorProcess simulator;
     QVERIFY2(simulator.start({"--rate", "20"}), qPrintable(simulator.errorString()));
-    QList<Sample> samples;
+    QScopedPointer<QList<Sample>> samples;
     {
         MainWindow window;
-        QList<Sample> *taken = startSampling(window, simulator);
-        QScopedPointer<QList<Sample>> watched(taken);
+        samples.reset(startSampling(window, simulator));
         MainWindowProbe probe(&window);
-        QTRY_VERIFY_WITH_TIMEOUT(taken->size() >= 3, 10000);
-        QTRY_VERIFY2_WITH_TIMEOUT(probe.storeNotice().contains("Is the server running"),
-                                  qPrintable(probe.storeNotice()), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(samples->size() >= 3, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.storeNotice().contains("Is the server running"), 5000);
         const QDateTime now = QDateTime::currentDateTime();
         ModalScript query({ModalScript::click("OK")});
         probe.queryHistory(now.addSecs(-600), now.addSecs(600));
@@ -248,15 +241,13 @@ void TestEndToEnd::databaseDownAtStartUp()
         QVERIFY(!probe.historyData()->isVisible());
         ModalScript close({ModalScript::click("OK")});
         window.close();
-        samples = *taken;
-        QCOMPARE(close.seen().first().text,
-                 QStringLiteral("%1 readings are kept and will be stored when the database is reachable")
-                     .arg(samples.size()));
+        QCOMPARE(close.seen().first().text, QStringLiteral("%1 readings are kept and will be stored when the "
+                                                           "database is reachable").arg(samples->size()));
     }
     simulator.stop();
     QVERIFY2(cluster.restart(), qPrintable(cluster.errorString()));
     MainWindow next;
-    QTRY_VERIFY_WITH_TIMEOUT(allStored(samples), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(allStored(*samples), 15000);
 }
 
 void TestEndToEnd::heldLockNeverStallsTheWindow()
@@ -266,8 +257,7 @@ void TestEndToEnd::heldLockNeverStallsTheWindow()
     MainWindow window;
     QScopedPointer<QList<Sample>> samples(startSampling(window, simulator));
     QTRY_VERIFY_WITH_TIMEOUT(samples->size() >= 3, 10000);
-    // Another session holds the table for 4 s; the event loop keeps its pace
-    // (a store that waited would stall it for seconds).
+    // Another session holds the table for 4 s; the event loop keeps its pace.
     QVERIFY2(cluster.lockInvoice(), qPrintable(cluster.errorString()));
     QElapsedTimer held, sinceLast;
     held.start();

@@ -5,8 +5,7 @@
 
 #include <QStringList>
 
-// A four-column table for the exports: the given rows, repeated to count
-// rows when a longer table is asked for.
+// A four-column table for the exports: the rows, repeated up to count rows.
 class TableRows : public ExportRows
 {
 public:

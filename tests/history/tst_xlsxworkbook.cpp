@@ -16,7 +16,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <memory>
 #include <unistd.h>
 #include <sys/stat.h>
 
@@ -211,11 +210,8 @@ void TestXlsxWorkbook::failedSaveKeepsExistingFile()
     file.close();
     const QString path = where == "read-only" ? OrdinaryUser::writableFileInReadOnlyFolder(dir.path(), "table.xlsx", old)
                                               : file.fileName();
-    QStringList names{"table.xlsx"};
-    if (where == "hard link") {
-        QVERIFY(link(QFile::encodeName(path).constData(), QFile::encodeName(dir.filePath("other")).constData()) == 0);
-        names.prepend("other");
-    }
+    const QStringList names = where == "hard link" ? QStringList{"other", "table.xlsx"} : QStringList{"table.xlsx"};
+    QVERIFY(names.size() == 1 || link(QFile::encodeName(path).constData(), QFile::encodeName(dir.filePath("other")).constData()) == 0);
     QList<QStringList> rows;
     for (int i = 0; i < 20000; ++i)
         rows.append(sequenceRow(i));
@@ -225,7 +221,7 @@ void TestXlsxWorkbook::failedSaveKeepsExistingFile()
     workbook.setProgress([&](int done, int) { return ++reports && (how != "cancel" || done < XlsxWorkbook::progressStep); });
     bool written;
     {
-        std::unique_ptr<OrdinaryUser> user(where == "read-only" ? new OrdinaryUser : nullptr);
+        QScopedPointer<OrdinaryUser> user(where == "read-only" ? new OrdinaryUser : nullptr);
         if (user && !user->isActive())
             QSKIP(qPrintable("cannot test as an ordinary user: " + user->errorString()));
         FileSizeLimit limit(how == "full" ? 16 * 1024 : RLIM_INFINITY);
